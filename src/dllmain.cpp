@@ -1,0 +1,6 @@
+// The load and unload hook of the Windows DLL: nothing to set up or tear down.
+#include <windows.h>
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) {
+    return TRUE;
+}
