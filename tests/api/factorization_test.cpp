@@ -1,4 +1,5 @@
 // 'f': Doolittle factorization without pivoting, L (unit diagonal implied) and U packed in result.
+#include <cmath>
 #include <random>
 
 #include "matrix_testing.h"
@@ -88,7 +89,8 @@ TEST(Factorization, KnownFactorsInEveryOperandAndAliasingMode) {
         {"3x3", 3, {2, 1, 1, 4, -6, 0, -2, 7, 2}, {2, 1, 1, 2, -8, -2, -1, -1, 1}},
         {"zero last pivot is never a divisor", 2, {1, 2, 2, 4}, {1, 2, 2, 0}},
         {"zero last pivot of a 3x3", 3, {1, 2, 3, 2, 5, 7, 3, 7, 10}, {1, 2, 3, 2, 1, 1, 3, 1, 0}},
-        {"row 0 is copied as a - 0, keeping -0.0", 2, {2, -0.0, 4, 1}, {2, -0.0, 2, 1}},
+        {"row 0 is a - (+0.0), keeping -0.0", 2, {2, -0.0, 4, 1}, {2, -0.0, 2, 1}},
+        {"multiplier (-0.0 - (+0.0)) / 2 keeps its sign", 2, {2, 1, -0.0, 3}, {2, 1, -0.0, 3}},
         {"tiny divisor is used unchanged and overflows", 2, {tiny, 1, 1, 1}, {tiny, 1, inf(), -inf()}},
     };
     for (const exact_case &c : cases) {
@@ -220,6 +222,15 @@ TEST(Factorization, NanPropagatesWithoutBeingReported) {
     vec result;
     EXPECT_EQ(MATRIX_OK, factorize(mode::in_a, operand, 2, result));
     EXPECT_TRUE(same_values({2, qnan(), 2, qnan()}, result));
+}
+
+// Row 0 of U is computed (each element minus +0.0), not copied: a signalling NaN comes out quiet.
+TEST(Factorization, FirstRowIsArithmeticNotACopy) {
+    const vec operand = {1, canary(), 2, 1};
+    vec result;
+    EXPECT_EQ(MATRIX_OK, factorize(mode::in_a, operand, 2, result));
+    EXPECT_TRUE(std::isnan(result[1]));
+    EXPECT_NE(0u, bits(result[1]) & 0x0008000000000000ULL) << describe(result[1]);
 }
 
 }  // namespace
