@@ -64,6 +64,11 @@ const value_case kValueCases[] = {
     {"permutation", 2, {0, 1, 1, 0}, MATRIX_OK, {0, 1, 1, 0}},
     {"diagonal, zeros stay +0.0", 3, {2, 0, 0, 0, 3, 0, 0, 0, 4}, MATRIX_OK,
      {0.5, 0, 0, 0, 1.0 / 3, 0, 0, 0, 0.25}},
+    // Upper triangular, no exchange, M = I. X(0, 3) = (0 - sum) / 1 with sum over j = 1, 2, 3 of
+    // U(0, j) * 1 in ascending order: (1 + 2^53) rounds to 2^53, minus 2^53 gives 0, where the
+    // exact inverse has -1 (and the descending order would give it).
+    {"sums run in ascending order", 4, {1, 1, 0x1p53, -0x1p53, 0, 1, 0, -1, 0, 0, 1, -1, 0, 0, 0, 1}, MATRIX_OK,
+     {1, -1, -0x1p53, 0, 0, 1, 0, 1, 0, 0, 1, 1, 0, 0, 0, 1}},
     // The zero divisor sits on the last row: nothing solved, result holds M.
     {"singular 2 x 2", 2, {1, 2, 2, 4}, MATRIX_ZERO_DIVISOR, {0, 1, 1, -0.5}},
     // U = [[2, 4, 1], [0, 0, 2.5], [0, 0, 4.5]] (column 1 is skipped), M = [[1, 0, 0],
