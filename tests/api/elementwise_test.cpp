@@ -3,6 +3,11 @@
 
 #include "matrix_testing.h"
 
+#if defined(__i386__) && defined(__GNUC__) && !defined(__clang__)
+// Reference values computed here must round like the library: SSE2 doubles, never the x87 stack.
+#pragma GCC target("sse2,fpmath=sse")
+#endif
+
 using namespace testing_support;
 
 namespace {
