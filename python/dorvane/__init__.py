@@ -2,8 +2,8 @@
 
 The shared library (libdorvane.so on Linux, dorvane.dll on Windows, which needs a 32-bit Python
 for the 32-bit build) is loaded with ctypes. Where from: the ``path`` given to :class:`Library`,
-else the ``DORVANE_LIBRARY`` environment variable, else the platform's usual names through the
-system's library search.
+else the ``DORVANE_LIBRARY`` environment variable, else a copy beside this package, else the
+platform's usual names through the system's library search.
 
 Matrices go in and come out as 2-D NumPy arrays of float64; inputs of another type, order or
 layout are copied to C-contiguous float64 first and are never modified. A status other than
@@ -105,10 +105,15 @@ def _default_names():
         names = ["libdorvane.0.dylib", "libdorvane.dylib"]
     else:
         names = ["libdorvane.so.0", "libdorvane.so"]
+    # A copy beside this package comes first, then the system's search (on Windows from Python
+    # 3.8 on: the program's folder and the system folders, not PATH).
+    here = os.path.dirname(os.path.abspath(__file__))
+    candidates = [os.path.join(here, name) for name in names if os.path.exists(os.path.join(here, name))]
+    candidates += names
     found = ctypes.util.find_library("dorvane")
-    if found and found not in names:
-        names.append(found)
-    return names
+    if found and found not in candidates:
+        candidates.append(found)
+    return candidates
 
 
 def _as_matrix(x, what):

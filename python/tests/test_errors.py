@@ -69,3 +69,21 @@ def test_module_functions_use_the_loaded_library(lib):
     dorvane.load(lib.path)
     assert dorvane.det([[0, 2], [3, 0]]) == -6.0
     assert dorvane.multiply([[1, 2]], [[3], [4]]).tolist() == [[11.0]]
+
+
+def test_without_a_path_a_library_beside_the_package_is_found(lib, monkeypatch, tmp_path):
+    import importlib.util
+    import shutil
+    import sys
+    package = tmp_path / "dorvane_copy"
+    package.mkdir()
+    shutil.copy(dorvane.__file__, package / "__init__.py")
+    shutil.copy(lib.path, package / ("dorvane.dll" if sys.platform == "win32" else "libdorvane.so.0"))
+    spec = importlib.util.spec_from_file_location("dorvane_copy", package / "__init__.py")
+    module = importlib.util.module_from_spec(spec)
+    monkeypatch.setitem(sys.modules, "dorvane_copy", module)
+    spec.loader.exec_module(module)
+    monkeypatch.delenv("DORVANE_LIBRARY", raising=False)
+    found = module.Library()
+    assert found.path.startswith(str(package))
+    assert found.det([[0, 2], [3, 0]]) == -6.0
