@@ -5,16 +5,16 @@
 set -euo pipefail
 . scripts/packages.sh
 ensure_packages cmake g++ make pkgconf
-cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release
-cmake --build build/native -j"$DORVANE_JOBS" --target dorvane dorvane_cpp_client
-./build/native/dorvane_cpp_client > /dev/null
+cmake -S . -B build/clients -DCMAKE_BUILD_TYPE=Release -DDORVANE_BUILD_TESTS=OFF -DDORVANE_BUILD_EXAMPLES=ON
+cmake --build build/clients -j"$DORVANE_JOBS" --target dorvane dorvane_cpp_client
+./build/clients/dorvane_cpp_client > /dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cmake --install build/native --prefix "$work/staged" > /dev/null
+cmake --install build/clients --prefix "$work/staged" > /dev/null
 mv "$work/staged" "$work/prefix"
 prefix="$work/prefix"
-libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' build/native/CMakeCache.txt)
+libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' build/clients/CMakeCache.txt)
 for file in include/dorvane.h include/dorvane.hpp "$libdir/libdorvane.so" "$libdir/libdorvane.so.0" \
             "$libdir/cmake/dorvane/dorvaneConfig.cmake" "$libdir/cmake/dorvane/dorvaneConfigVersion.cmake" \
             "$libdir/cmake/dorvane/dorvaneTargets.cmake" "$libdir/pkgconfig/dorvane.pc"; do
