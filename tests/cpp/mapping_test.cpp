@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "dorvane.hpp"
@@ -65,6 +66,8 @@ const mapping_case kCases[] = {
     {"null result passes through", [] { return dorvane::multiply({A, 2, 3}, {B, 3, 4}, {}); },
      {'*', A, 2, 3, B, 3, 4, nullptr, nullptr, nullptr, 0}, false},
 };
+
+void PrintTo(const mapping_case &c, std::ostream *os) { *os << c.name; }
 
 class Mapping : public ::testing::TestWithParam<mapping_case> {
 protected:
@@ -132,6 +135,8 @@ const guard_case kGuards[] = {
     {"householder q 4x4 into 4x3", [] { return dorvane::householder({A, 4, 2}, {R, 4, 3}, {R2, 4, 2}); }, true},
     {"householder r 4x2 into 2x2", [] { return dorvane::householder({A, 4, 2}, {R, 4, 4}, {R2, 2, 2}); }, true},
 };
+
+void PrintTo(const guard_case &c, std::ostream *os) { *os << c.name; }
 
 class OutputGuard : public ::testing::TestWithParam<guard_case> {};
 
