@@ -173,10 +173,10 @@ class Library:
 
     def call(self, op, a=None, b=None, result=None, result2=None, swaps=None):
         """One call of ``matrix`` on prepared arrays (C-contiguous float64, 2-D, or None); returns
-        the status. ``swaps``, when given, is a ctypes.c_int32 that receives the counter."""
+        the status. ``op`` is a one-character string or the integer itself. ``swaps``, when given, is a ctypes.c_int32 that receives the counter."""
         a_rows, a_cols = _dims(a)
         b_rows, b_cols = _dims(b)
-        return self.function(ord(op), _pointer(a), a_rows, a_cols, _pointer(b), b_rows, b_cols,
+        return self.function(op if isinstance(op, int) else ord(op), _pointer(a), a_rows, a_cols, _pointer(b), b_rows, b_cols,
                              _pointer(result), _pointer(result2),
                              None if swaps is None else ctypes.byref(swaps))
 
@@ -202,7 +202,10 @@ class Library:
     def scale(self, m, scalar):
         """scalar * m, each element multiplied once; scalar is a number or a 1-by-1 matrix."""
         m = _as_matrix(m, "m")
-        factor = np.array(scalar, dtype=np.float64).reshape(1, 1)
+        factor = np.array(scalar, dtype=np.float64)
+        if factor.size != 1:
+            raise ValueError("the scalar must be a number or a 1-by-1 matrix, not of shape %r" % (factor.shape,))
+        factor = factor.reshape(1, 1)
         result = np.empty(m.shape)
         self._run(".", m, factor, result)
         return result

@@ -1,4 +1,6 @@
 """Statuses become exceptions that name them; loading failures say what was tried."""
+import ctypes
+
 import numpy as np
 import pytest
 
@@ -34,8 +36,11 @@ def test_status_raises_its_own_exception(lib, call, error, status, name, also):
 def test_unknown_operation_through_the_raw_call(lib):
     a = np.eye(2)
     result = np.full((2, 2), 7.0)
-    swaps = __import__("ctypes").c_int32(99)
+    swaps = ctypes.c_int32(99)
     assert lib.call("?", a, a, result, None, swaps) == dorvane.UNKNOWN_OPERATION
+    assert swaps.value == 0
+    swaps.value = 99
+    assert lib.call(0x100 | ord("A"), a, a, result, None, swaps) == dorvane.UNKNOWN_OPERATION
     assert swaps.value == 0
     assert (result == 7.0).all()
 
@@ -52,6 +57,14 @@ def test_failed_call_leaves_nothing_half_done(lib):
 def test_non_matrices_are_refused_before_the_call(lib, value):
     with pytest.raises(ValueError, match="2-D"):
         lib.inv(value)
+    with pytest.raises(ValueError, match="2-D"):
+        lib.multiply(np.eye(2), value)
+
+
+def test_scalar_must_hold_one_value(lib):
+    with pytest.raises(ValueError, match="scalar"):
+        lib.scale(np.eye(2), [1.0, 2.0])
+    assert lib.scale([[1.0, 2.0]], np.array([[3.0]])).tolist() == [[3.0, 6.0]]
 
 
 def test_library_path_argument_and_environment(lib, monkeypatch, tmp_path):
