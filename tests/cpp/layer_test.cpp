@@ -101,6 +101,18 @@ TEST(PlainCalls, WriteIntoCallerBuffersAndReportStatuses) {
     EXPECT_EQ(1, swaps);
 }
 
+TEST(Dense, RefusesValuesThatDoNotFitItsShape) {
+    EXPECT_THROW(dorvane::dense(2, 3, vec(5, 1.0)), std::invalid_argument);
+    const dorvane::dense m(2, 3, vec{1, 2, 3, 4, 5, 6});
+    EXPECT_EQ(6.0, m(1, 2));
+    const dorvane::const_view v = m;
+    EXPECT_EQ(m.data(), v.data());
+    EXPECT_EQ(4.0, v(1, 0));
+    // No elements, still a buffer: the library refuses null pointers.
+    const dorvane::dense empty(0, 0);
+    EXPECT_NE(nullptr, dorvane::const_view(empty).data());
+}
+
 TEST(StatusText, NamesEachStatusDistinctly) {
     const std::pair<dorvane::status, const char *> statuses[] = {
         {dorvane::status::ok, "MATRIX_OK"},
