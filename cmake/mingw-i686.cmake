@@ -2,14 +2,16 @@
 #
 #   cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 #
-# The win32 thread model of the compiler is preferred: its libstdc++ needs no winpthread DLL.
+# The posix thread model of the compiler is preferred: its C++ library has std::thread and
+# std::mutex, which the test programs need. Programs and the DLL link the thread library
+# statically, so nothing imports a winpthread DLL.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 
 set(DORVANE_MINGW_TRIPLE i686-w64-mingw32)
 
-find_program(CMAKE_C_COMPILER NAMES ${DORVANE_MINGW_TRIPLE}-gcc-win32 ${DORVANE_MINGW_TRIPLE}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${DORVANE_MINGW_TRIPLE}-g++-win32 ${DORVANE_MINGW_TRIPLE}-g++ REQUIRED)
+find_program(CMAKE_C_COMPILER NAMES ${DORVANE_MINGW_TRIPLE}-gcc-posix ${DORVANE_MINGW_TRIPLE}-gcc REQUIRED)
+find_program(CMAKE_CXX_COMPILER NAMES ${DORVANE_MINGW_TRIPLE}-g++-posix ${DORVANE_MINGW_TRIPLE}-g++ REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${DORVANE_MINGW_TRIPLE}-windres windres)
 find_program(CMAKE_OBJDUMP NAMES ${DORVANE_MINGW_TRIPLE}-objdump)
 
