@@ -4,6 +4,10 @@
 #   check_dll.sh imports OBJDUMP DLL      imports from KERNEL32 and the C runtime only
 #   check_dll.sh sse2    OBJDUMP DLL OBJ...  no x87 instruction in the functions of the objects
 #   check_dll.sh realign OBJDUMP DLL      matrix aligns its stack and returns with a plain ret
+#   check_dll.sh runtime OBJDUMP DLL OBJ...  the objects use nothing from outside but the process
+#                                         heap, memory copies, libgcc's 64-bit division and CPU
+#                                         feature flags: no C++ runtime (so nothing can throw),
+#                                         no I/O, no threads
 set -eu
 check="$1"
 objdump="$2"
@@ -61,6 +65,18 @@ realign)
   fi
   printf '%s\n' "$body" | grep -q 'ret' || { echo "no return found in matrix"; exit 1; }
   echo "matrix realigns its stack and returns with a plain ret"
+  ;;
+runtime)
+  shift 3
+  [ $# -gt 0 ] || { echo "no object files given"; exit 2; }
+  nm="$(dirname "$objdump")/$(basename "$objdump" | sed 's/objdump$/nm/')"
+  defined=$(for object in "$@"; do "$nm" --defined-only "$object"; done | awk '{ print $3 }' | sort -u)
+  used=$(for object in "$@"; do "$nm" -u "$object"; done | awk '{ print $2 }' | sort -u)
+  outside=$(printf '%s\n' "$used" | grep -v -x -F "$defined" || true)
+  echo "used from outside the library:" $outside
+  allowed='^(__imp__(GetProcessHeap@0|HeapAlloc@12|HeapFree@12)|_memcpy|_memmove|_memset|___u?(div|mod)di3|___cpu_model|___cpu_features2|___cpu_indicators_init)$'
+  unexpected=$(printf '%s\n' "$outside" | grep -v -E "$allowed" || true)
+  [ -z "$unexpected" ] || { echo "unexpected references:" $unexpected; exit 1; }
   ;;
 *)
   echo "unknown check: $check"
