@@ -323,6 +323,37 @@ struct corpus_builder {
         calls.push_back(zero_leading);
     }
 
+    // Empty operands where they are allowed, and the product of two scalars written over the
+    // scalar operand.
+    void boundaries() {
+        for (char op : {'v', 't', 'i'}) {
+            call c = start(std::string(1, op) + " 0x0", op, kModerate);
+            c.a = add_buffer(c, {}, 2);
+            c.result = add_buffer(c, {}, 2);
+            if (op != 'i') {
+                c.b = add_buffer(c, {}, 2);
+                c.b_cols = 3;
+                c.result2 = add_buffer(c, {}, 2);
+            }
+            calls.push_back(c);
+        }
+        for (uint32_t rows : {0u, 3u}) {
+            call c = start("h " + shape(rows, 0), 'h', kModerate);
+            c.a = add_buffer(c, {}, 2);
+            c.a_rows = rows;
+            c.result = add_buffer(c, {}, 2);
+            c.result2 = add_buffer(c, {}, 2);
+            calls.push_back(c);
+        }
+        for (value_kind kind : {kModerate, kSpecial}) {
+            call c = start(". 1x1 over the scalar", '.', kind);
+            c.a = add_buffer(c, operand(r, kind, 1, 1), 1);
+            c.b = c.result = add_buffer(c, operand(r, kind, 1, 1), 1);
+            c.a_rows = c.a_cols = c.b_rows = c.b_cols = 1;
+            calls.push_back(c);
+        }
+    }
+
     void build() {
         const value_kind kinds[] = {kModerate, kWide, kSpecial, kSmallIntegers, kSingular};
         const uint32_t squares[] = {1, 2, 3, 5, 8, 17, 40};
@@ -348,6 +379,7 @@ struct corpus_builder {
             }
         }
         refusals();
+        boundaries();
     }
 };
 
@@ -525,6 +557,22 @@ int compare_corpus(const char *left_path, const char *right_path) {
         }
         calls_differing += call_differs ? 1 : 0;
     }
+    // What the corpus exercised, from the first file: statuses and the NaNs in the buffers.
+    size_t by_status[32] = {};
+    size_t nans = 0;
+    for (const record &a : lr) {
+        ++by_status[static_cast<uint32_t>(a.status) & 31];
+        for (uint64_t v : a.values) {
+            nans += is_nan(v) && v != kCanaryBits ? 1 : 0;
+        }
+    }
+    std::printf("corpus: statuses");
+    for (int status = 0; status < 32; ++status) {
+        if (by_status[status] != 0) {
+            std::printf(" %d:%zu", status, by_status[status]);
+        }
+    }
+    std::printf("; %zu NaN values other than canaries\n", nans);
     std::printf("corpus: %zu calls, %zu values compared; %zu calls differ, %zu values differ "
                 "(%zu of them NaN against NaN)\n",
                 lr.size(), elements, calls_differing, differing, nan_payload_only);
