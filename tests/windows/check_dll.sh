@@ -2,7 +2,10 @@
 # Checks of the built dorvane.dll, read with objdump:
 #   check_dll.sh exports OBJDUMP DLL      one export, named matrix, undecorated
 #   check_dll.sh imports OBJDUMP DLL      imports from KERNEL32 and the C runtime only
-#   check_dll.sh sse2    OBJDUMP DLL OBJ...  no x87 instruction in the functions of the objects
+#   check_dll.sh sse2    OBJDUMP DLL      no x87 instruction anywhere in the DLL, and nothing that
+#                                         loads the SSE control register
+#   check_dll.sh startup OBJDUMP DLL OBJ...  the entry point is DllMain itself, no TLS callbacks,
+#                                         no static constructors in the objects
 #   check_dll.sh realign OBJDUMP DLL      matrix aligns its stack and returns with a plain ret
 #   check_dll.sh runtime OBJDUMP DLL OBJ...  the objects use nothing from outside but the process
 #                                         heap, memory copies, libgcc's 64-bit division and CPU
@@ -32,27 +35,21 @@ imports)
   printf '%s\n' "$dlls" | grep -q -x 'kernel32.dll' || { echo "KERNEL32 is not imported"; exit 1; }
   ;;
 sse2)
-  # The library's own functions: those defined in its object files (the remaining arguments).
-  # The runtime's start-up code that the linker adds (its floating-point reset) is not.
-  shift 3
-  [ $# -gt 0 ] || { echo "no object files given"; exit 2; }
-  nm="$(dirname "$objdump")/$(basename "$objdump" | sed 's/objdump$/nm/')"
-  own=$(for object in "$@"; do "$nm" --defined-only "$object"; done | awk '$2 ~ /^[Tt]$/ { print $3 }' | sort -u)
-  listing=$("$objdump" -d --no-show-raw-insn "$dll" | awk -v own="$own" '
-    BEGIN { n = split(own, list, "\n"); for (i = 1; i <= n; i++) mine_names["<" list[i] ">:"] = 1 }
-    /^[0-9a-f]+ <[^>]*>:$/ { mine = ($2 in mine_names); if (mine) functions++; next }
-    mine && $2 ~ /^f[a-z0-9]*$/ { print $0 }
+  # Every function in the DLL: the library, its load hook and the libgcc helpers linked in.
+  listing=$("$objdump" -d --no-show-raw-insn "$dll" | awk '
+    /^[0-9a-f]+ <[^>]*>:$/ { name = $2; functions++; next }
+    $1 ~ /^[0-9a-f]+:$/ && $2 ~ /^(f[a-z0-9]*|ldmxcsr|fxrstor|xrstor)$/ { print name, $0 }
     END { print "functions", functions + 0 }')
   functions=$(printf '%s\n' "$listing" | sed -n 's/^functions //p')
   found=$(printf '%s\n' "$listing" | grep -v '^functions' || true)
-  echo "library functions in the disassembly: $functions"
+  echo "functions in the disassembly: $functions"
   [ "${functions:-0}" -ge 10 ] || { echo "the library's functions were not found in the disassembly"; exit 1; }
   if [ -n "$found" ]; then
-    echo "x87 instructions in the library's code:"
+    echo "x87 instructions, or loads of the SSE control register, in the DLL:"
     printf '%s\n' "$found"
     exit 1
   fi
-  echo "no x87 instructions in the library's code"
+  echo "no x87 instruction and no load of the SSE control register in the DLL"
   ;;
 realign)
   body=$("$objdump" -d --no-show-raw-insn "$dll" | awk '/^[0-9a-f]+ <_matrix>:$/ { on = 1; next } on && /^$/ { exit } on')
@@ -65,6 +62,29 @@ realign)
   fi
   printf '%s\n' "$body" | grep -q 'ret' || { echo "no return found in matrix"; exit 1; }
   echo "matrix realigns its stack and returns with a plain ret"
+  ;;
+startup)
+  shift 3
+  [ $# -gt 0 ] || { echo "no object files given"; exit 2; }
+  entry=$(printf '%s\n' "$headers" | awk '$1 == "AddressOfEntryPoint" { print $2 }')
+  base=$(printf '%s\n' "$headers" | awk '$1 == "ImageBase" { print $2 }')
+  dllmain=$("$objdump" -d "$dll" | sed -n 's/^\([0-9a-f]*\) <_DllMain@12>:$/\1/p')
+  [ -n "$dllmain" ] || { echo "DllMain not found"; exit 1; }
+  if [ $((0x$entry + 0x$base)) -ne $((0x$dllmain)) ]; then
+    echo "the entry point (RVA $entry) is not DllMain ($dllmain): start-up code runs on load"
+    exit 1
+  fi
+  echo "entry point: DllMain"
+  tls=$(printf '%s\n' "$headers" | awk '/Thread Storage Directory/ { print $3 }')
+  [ "$tls" = "00000000" ] || { echo "the DLL has a TLS directory (callbacks on thread start)"; exit 1; }
+  nm="$(dirname "$objdump")/$(basename "$objdump" | sed 's/objdump$/nm/')"
+  constructors=$(for object in "$@"; do "$nm" --defined-only "$object"; done | awk '$3 ~ /_GLOBAL__sub_I/ { print $3 }')
+  sections=$(for object in "$@"; do "$objdump" -h "$object"; done | awk '$2 ~ /^\.(ctors|dtors|init_array|CRT)/ { print $2 }')
+  if [ -n "$constructors$sections" ]; then
+    echo "static initialization in the library (it would never run):" $constructors $sections
+    exit 1
+  fi
+  echo "no TLS directory, no static constructors"
   ;;
 runtime)
   shift 3
