@@ -78,6 +78,8 @@ int32_t prepare_rows(const call_args &args) {
 }
 
 // One pivot step of 'v' or 't' on column col of result, companion included; counts the exchange.
+// A step whose scratch copy is refused changes nothing and counts nothing: the caller stops there
+// with MATRIX_NO_MEMORY, so result, result2 and *swaps hold the work of the steps before it.
 int pivot_step(const call_args &args, uint32_t col) {
     const bool has_companion = args.b != nullptr;
     const int exchanged = pivot_rows(col, args.result, args.a_rows, args.a_cols,
@@ -152,6 +154,7 @@ int32_t determinant(const call_args &args) {
     }
     int32_t exchanges = 0;
     const double *u = triangle.data();
+    // An elimination cut short by a refused pivot step leaves no determinant: report it, write nothing.
     if (matrix('t', op.data, n, n, nullptr, 0, 0, triangle.data(), nullptr, &exchanges) == MATRIX_NO_MEMORY) {
         return MATRIX_NO_MEMORY;
     }
@@ -185,6 +188,7 @@ int32_t invert(const call_args &args) {
             u[i * n + j] = i == j ? 1.0 : 0.0;
         }
     }
+    // A refused pivot step ends the inverse too; result keeps the partial elimination.
     if (matrix('t', op.data, n, n, u, n, n, args.result, u, nullptr) == MATRIX_NO_MEMORY) {
         return MATRIX_NO_MEMORY;
     }
