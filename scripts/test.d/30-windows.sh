@@ -16,7 +16,9 @@ windows=build/windows
 cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release -DDORVANE_BUILD_TESTS=ON > /dev/null
 cmake --build "$native" -j"$jobs" --target dorvane_corpus
 
-cmake -S . -B "$windows" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+toolchain=()  # given once: a configured tree keeps its toolchain
+[ -f "$windows/CMakeCache.txt" ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake)
+cmake -S . -B "$windows" "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release \
   -DDORVANE_BUILD_TESTS=ON -DDORVANE_NATIVE_CORPUS="$PWD/$native/tests/corpus/dorvane_corpus" > /dev/null
 cmake --build "$windows" -j"$jobs"
 
