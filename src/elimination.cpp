@@ -1,5 +1,5 @@
 // Partial pivoting ('v'), elimination ('t'), determinant ('d') and inverse ('i').
-#include <math.h>
+#include <string.h>
 
 #include "kernels.h"
 #include "moves.h"
@@ -7,6 +7,20 @@
 #include "scratch.h"
 
 namespace dorvane {
+
+namespace {
+
+// |x| by clearing the sign bit. (mingw-w64's fabs for 32-bit x86 is x87 inline assembly, which
+// would load every candidate into the x87 unit.)
+double magnitude(double x) {
+    uint64_t bits;
+    memcpy(&bits, &x, sizeof bits);
+    bits &= 0x7fffffffffffffffULL;
+    memcpy(&x, &bits, sizeof x);
+    return x;
+}
+
+}  // namespace
 
 int pivot_rows(uint32_t col, double *mat, uint32_t mat_rows, uint32_t /*mat_cols*/,
                double *companion, uint32_t /*companion_rows*/, uint32_t companion_cols) {
@@ -20,11 +34,11 @@ int pivot_rows(uint32_t col, double *mat, uint32_t mat_rows, uint32_t /*mat_cols
     for (size_t t = 0; t < candidates; ++t) {
         c[t] = mat[(col + t) * n + col];
     }
-    double best = fabs(c[0]);
+    double best = magnitude(c[0]);
     size_t pivot = col;
     for (size_t t = 0; t < candidates; ++t) {
-        if (fabs(c[t]) > best) {
-            best = fabs(c[t]);
+        if (magnitude(c[t]) > best) {
+            best = magnitude(c[t]);
             pivot = col + t;
         }
     }
