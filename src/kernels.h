@@ -1,5 +1,11 @@
 // Arithmetic kernels on raw arrays. They know nothing of statuses or of the argument
 // conventions; each computes exactly the documented sequence of rounded operations.
+//
+// Every kernel exists once per instruction-set level (namespaces portable, sse2, avx2, avx512
+// below, declared in kernels/levels.h) and once as the plain name here, which picks the level per
+// call from the CPU's features (kernels/dispatch.cpp). Faster levels only spread independent
+// elements across SIMD lanes and reorder memory traffic (blocking, packing); each element still
+// receives the same rounded operations, in the same order, as in the portable loops.
 #ifndef DORVANE_KERNELS_H
 #define DORVANE_KERNELS_H
 
@@ -7,6 +13,22 @@
 
 namespace dorvane {
 namespace kernels {
+
+// Instruction-set levels, in increasing order: each level's CPU runs every level below it.
+enum class isa : int { portable = 0, sse2 = 1, avx2 = 2, avx512 = 3 };
+
+// The highest level that this CPU and operating system run, asked of the CPU on every call
+// (the library caches nothing).
+isa cpu_isa();
+
+// The level that the kernels of this call use: cpu_isa(), except in the reference build, where
+// it is always portable, and in the test build of every path, which may lower it.
+isa active_isa();
+
+#if defined(DORVANE_TEST_PATHS)
+// Only in the test build of every path: the highest level that the calling thread may use.
+isa test_path_cap();
+#endif
 
 // out[k] = a[k] + b[k] (resp. a[k] - b[k], s * x[k]) for k = 0 .. n-1 in order. out may be a
 // and/or b (resp. x): each element is read before its own result is stored.
@@ -17,6 +39,14 @@ void scale(size_t n, double s, const double *x, double *out);
 // c (m x p) = a (m x n) * b (n x p); element (i, j) summed from +0.0 over k = 0 .. n-1 in
 // ascending order, each product and sum rounded. c must not overlap a or b.
 void multiply(size_t m, size_t n, size_t p, const double *a, const double *b, double *c);
+
+// The product's update step on strided views (row strides lda, ldb, ldc, in elements): for every
+// element, c(i, j) = c(i, j) + a(i, k) * b(k, j) for k = 0 .. n-1 in ascending order, the
+// product rounded, then the sum rounded. c holds the running sums on entry: a sum continued over
+// several calls with consecutive k ranges gives the same bits as one call over the whole range,
+// and a c of +0.0 gives the product. c must not overlap a or b.
+void multiply_add(size_t m, size_t n, size_t p, const double *a, size_t lda, const double *b,
+                  size_t ldb, double *c, size_t ldc);
 
 // dst = transpose of the n x n matrix src (distinct buffers); transpose_in_place exchanges
 // (i, k) with (k, i) for every k > i. Values move bit for bit.

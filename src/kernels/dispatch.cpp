@@ -1,0 +1,105 @@
+// Picks the instruction-set level of every kernel call from the CPU's features, asked per call:
+// no dispatch pointer or other state of the library's own.
+#include "kernels.h"
+#include "kernels/levels.h"
+
+namespace dorvane {
+namespace kernels {
+
+isa cpu_isa() {
+#if defined(DORVANE_X86) && defined(__GNUC__)
+    // The compiler runtime's feature query; it checks that the operating system saves the wider
+    // registers too. Initialising it is idempotent and needed when called before constructors.
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f")) {
+        return isa::avx512;
+    }
+    if (__builtin_cpu_supports("avx2")) {
+        return isa::avx2;
+    }
+    if (__builtin_cpu_supports("sse2")) {
+        return isa::sse2;
+    }
+#endif
+    return isa::portable;
+}
+
+isa active_isa() {
+#if defined(DORVANE_REFERENCE_KERNELS)
+    return isa::portable;
+#else
+    isa level = cpu_isa();
+#if defined(DORVANE_TEST_PATHS)
+    const isa cap = test_path_cap();
+    if (cap < level) {
+        level = cap;
+    }
+#endif
+    return level;
+#endif
+}
+
+// Calls the kernel `name` of the active level. Levels without their own version of a kernel
+// forward to the next lower one inside their files.
+#if defined(DORVANE_X86) && !defined(DORVANE_REFERENCE_KERNELS)
+#define DORVANE_DISPATCH(name, ...)                                                                \
+    switch (active_isa()) {                                                                        \
+    case isa::avx512: return avx512::name(__VA_ARGS__);                                            \
+    case isa::avx2: return avx2::name(__VA_ARGS__);                                                \
+    case isa::sse2: return sse2::name(__VA_ARGS__);                                                \
+    case isa::portable: break;                                                                     \
+    }                                                                                              \
+    return portable::name(__VA_ARGS__)
+#else
+#define DORVANE_DISPATCH(name, ...) return portable::name(__VA_ARGS__)
+#endif
+
+void add(size_t n, const double *a, const double *b, double *out) {
+    DORVANE_DISPATCH(add, n, a, b, out);
+}
+
+void subtract(size_t n, const double *a, const double *b, double *out) {
+    DORVANE_DISPATCH(subtract, n, a, b, out);
+}
+
+void scale(size_t n, double s, const double *x, double *out) {
+    DORVANE_DISPATCH(scale, n, s, x, out);
+}
+
+void multiply(size_t m, size_t n, size_t p, const double *a, const double *b, double *c) {
+    DORVANE_DISPATCH(multiply, m, n, p, a, b, c);
+}
+
+void multiply_add(size_t m, size_t n, size_t p, const double *a, size_t lda, const double *b,
+                  size_t ldb, double *c, size_t ldc) {
+    DORVANE_DISPATCH(multiply_add, m, n, p, a, lda, b, ldb, c, ldc);
+}
+
+void transpose_copy(size_t n, const double *src, double *dst) {
+#if defined(DORVANE_REFERENCE_KERNELS)
+    return portable::transpose_copy(n, src, dst);
+#else
+    if (active_isa() == isa::portable) {
+        return portable::transpose_copy(n, src, dst);
+    }
+    return blocked::transpose_copy(n, src, dst);
+#endif
+}
+
+void transpose_in_place(size_t n, double *m) {
+#if defined(DORVANE_REFERENCE_KERNELS)
+    return portable::transpose_in_place(n, m);
+#else
+    if (active_isa() == isa::portable) {
+        return portable::transpose_in_place(n, m);
+    }
+    return blocked::transpose_in_place(n, m);
+#endif
+}
+
+void add_scaled_row(size_t n, double f, const double *src, double *dst) {
+    DORVANE_DISPATCH(add_scaled_row, n, f, src, dst);
+}
+
+}  // namespace kernels
+}  // namespace dorvane
