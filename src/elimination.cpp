@@ -89,6 +89,116 @@ int32_t pivot(const call_args &args) {
     return MATRIX_OK;
 }
 
+namespace {
+
+// Blocked elimination. Columns are eliminated in panels of kPanel. Inside a panel each step runs
+// as in the definition, except that a combination only reaches the panel's own columns at once:
+// the columns right of the panel and the companion receive the panel's combinations later, in
+// one pass per panel, each element in step order, with the same factors. So every element gets
+// the same rounded updates x + u * f in the same order as when every combination is applied at
+// once; the exchanges only move whole rows, whose pending updates move with them.
+//
+// The factor f = -(x / p) of row k at step s is kept implicitly: until the panel is finished,
+// entry (k, s) keeps x, the value that the combination of step s finds there, and the pivot p
+// stays at (s, s), so the factor is computed again, to the same bits, whenever it is needed.
+// The residue x + p * f is stored when the panel is finished.
+constexpr size_t kPanel = 32;     // steps per panel: the inner dimension of the delayed updates
+constexpr size_t kRowTile = 128;  // rows whose factors are gathered at once (kRowTile x kPanel on the stack)
+
+class eliminator {
+public:
+    eliminator(double *r, size_t n, double *c, size_t m) : r_(r), n_(n), c_(c), m_(m) {}
+
+    // Steps first .. last - 1 of a panel whose delayed columns start at `delayed`: the combinations
+    // of those steps are applied to columns first .. delayed - 1 of the rows below; `used[s -
+    // first]` tells whether step s had a non-zero pivot.
+    //
+    // Applies what the panel's steps first .. last - 1 still owe: the rows first + 1 .. last - 1
+    // (the pivot rows of later steps) in step order, then every row below in tiles; the residues
+    // of columns first .. last - 1 last of all for each row.
+    void finish(size_t first, size_t last, size_t delayed, const bool *used) const {
+        if (last <= first) {
+            return;
+        }
+        double f[kRowTile * kPanel];
+        // Pivot rows inside the panel: row i receives the steps before it, and is itself up to
+        // date before any later row takes it as a pivot row.
+        for (size_t i = first + 1; i < last; ++i) {
+            gather_factors(i, 1, first, i, used, f);
+            apply(i, 1, first, i, delayed, used, f);
+            store_residues(i, 1, first, i, used, f);
+        }
+        for (size_t k0 = last; k0 < n_; k0 += kRowTile) {
+            const size_t rows = n_ - k0 < kRowTile ? n_ - k0 : kRowTile;
+            gather_factors(k0, rows, first, last, used, f);
+            apply(k0, rows, first, last, delayed, used, f);
+            store_residues(k0, rows, first, last, used, f);
+        }
+    }
+
+private:
+    // f(t, s - first) = -(x / p) for rows k0 + t and the steps first .. last - 1 that were used.
+    void gather_factors(size_t k0, size_t rows, size_t first, size_t last, const bool *used,
+                        double *f) const {
+        for (size_t t = 0; t < rows; ++t) {
+            const double *row = &r_[(k0 + t) * n_];
+            for (size_t s = first; s < last; ++s) {
+                if (used[s - first]) {
+                    f[t * kPanel + (s - first)] = -(row[s] / r_[s * n_ + s]);
+                }
+            }
+        }
+    }
+
+    // The delayed combinations: columns `delayed` .. n - 1 and the whole companion of rows
+    // k0 .. k0 + rows - 1, with the steps first .. last - 1 in ascending order. Each run of used
+    // steps is one product update (consecutive step ranges continue the same sums); an unused
+    // step contributes nothing.
+    void apply(size_t k0, size_t rows, size_t first, size_t last, size_t delayed, const bool *used,
+               const double *f) const {
+        size_t s = first;
+        while (s < last) {
+            if (!used[s - first]) {
+                ++s;
+                continue;
+            }
+            size_t e = s + 1;
+            while (e < last && used[e - first]) {
+                ++e;
+            }
+            const double *fs = &f[s - first];
+            if (delayed < n_) {
+                kernels::multiply_add(rows, e - s, n_ - delayed, fs, kPanel, &r_[s * n_ + delayed], n_,
+                                      &r_[k0 * n_ + delayed], n_);
+            }
+            if (m_ != 0) {
+                kernels::multiply_add(rows, e - s, m_, fs, kPanel, &c_[s * m_], m_, &c_[k0 * m_], m_);
+            }
+            s = e;
+        }
+    }
+
+    // Entry (k, s) = x + p * f, the value that the combination of step s leaves in its own column.
+    void store_residues(size_t k0, size_t rows, size_t first, size_t last, const bool *used,
+                        const double *f) const {
+        for (size_t t = 0; t < rows; ++t) {
+            double *row = &r_[(k0 + t) * n_];
+            for (size_t s = first; s < last; ++s) {
+                if (used[s - first]) {
+                    row[s] = row[s] + r_[s * n_ + s] * f[t * kPanel + (s - first)];
+                }
+            }
+        }
+    }
+
+    double *r_;
+    size_t n_;
+    double *c_;
+    size_t m_;
+};
+
+}  // namespace
+
 int32_t triangularize(const call_args &args) {
     if (int32_t status = prepare_rows(args)) {
         return status;
@@ -96,22 +206,28 @@ int32_t triangularize(const call_args &args) {
     const size_t n = args.a_rows;
     const size_t m = args.b != nullptr ? args.b_cols : 0;
     double *r = args.result;
-    double *c = args.result2;
-    for (size_t i = 0; i < n; ++i) {
-        if (pivot_step(args, static_cast<uint32_t>(i)) == MATRIX_NO_MEMORY) {
-            return MATRIX_NO_MEMORY;
-        }
-        const double p = r[i * n + i];
-        if (is_zero(p)) {
-            continue;
-        }
-        for (size_t k = i + 1; k < n; ++k) {
-            const double f = -(r[k * n + i] / p);
-            kernels::add_scaled_row(n - i, f, &r[i * n + i], &r[k * n + i]);
-            if (m != 0) {
-                kernels::add_scaled_row(m, f, &c[i * m], &c[k * m]);
+    const eliminator delayed_work(r, n, args.result2, m);
+    bool used[kPanel];
+    for (size_t first = 0; first < n; first += kPanel) {
+        const size_t last = n - first < kPanel ? n : first + kPanel;
+        for (size_t i = first; i < last; ++i) {
+            if (pivot_step(args, static_cast<uint32_t>(i)) == MATRIX_NO_MEMORY) {
+                // Leave exactly what the steps before this one have done.
+                delayed_work.finish(first, i, last, used);
+                return MATRIX_NO_MEMORY;
+            }
+            const double p = r[i * n + i];
+            used[i - first] = !is_zero(p);
+            if (!used[i - first] || i + 1 == last) {
+                continue;
+            }
+            // Combinations within the panel; entry (k, i) keeps x for the factor.
+            for (size_t k = i + 1; k < n; ++k) {
+                const double f = -(r[k * n + i] / p);
+                kernels::add_scaled_row(last - i - 1, f, &r[i * n + i + 1], &r[k * n + i + 1]);
             }
         }
+        delayed_work.finish(first, last, last, used);
     }
     return MATRIX_OK;
 }
@@ -176,18 +292,16 @@ int32_t invert(const call_args &args) {
     }
     double *x = args.result;
     exchange_entries(x, u, static_cast<size_t>(n) * n);
-    for (size_t c = 0; c < n; ++c) {
-        for (size_t i = n; i-- > 0;) {
-            double sum = 0.0;
-            for (size_t j = i + 1; j < n; ++j) {
-                sum = u[i * n + j] * x[j * n + c] + sum;
-            }
-            if (is_zero(u[i * n + i])) {
-                return MATRIX_ZERO_DIVISOR;
-            }
-            x[i * n + c] = (x[i * n + c] - sum) / u[i * n + i];
+    // The zero test depends on U alone: it fires while column 0 is solved, at the last row whose
+    // diagonal entry is zero, after the rows below it were solved in that column.
+    for (size_t i = n; i-- > 0;) {
+        if (is_zero(u[i * n + i])) {
+            const size_t below = n - 1 - i;
+            kernels::solve_upper(below, 1, &u[(i + 1) * (n + 1)], n, &x[(i + 1) * n], n);
+            return MATRIX_ZERO_DIVISOR;
         }
     }
+    kernels::solve_upper(n, n, u, n, x, n);
     return MATRIX_OK;
 }
 

@@ -56,6 +56,13 @@ void transpose_in_place(size_t n, double *m);
 // dst[j] = dst[j] + src[j] * f for j = 0 .. n-1: the product rounded, then the sum rounded.
 void add_scaled_row(size_t n, double f, const double *src, double *dst);
 
+// Back substitution with the upper triangle of the n x n matrix u (row stride ldu) in every
+// column of the n x p matrix x (row stride ldx), in place: for each column c and each row i from
+// n-1 down to 0, sum = u(i, j) * x(j, c) + sum from +0.0 over j = i+1 .. n-1 ascending (the x(j, c)
+// already solved), then x(i, c) = (x(i, c) - sum) / u(i, i). Nothing below the diagonal of u is
+// read and no divisor is tested. x must not overlap u.
+void solve_upper(size_t n, size_t p, const double *u, size_t ldu, double *x, size_t ldx);
+
 }  // namespace kernels
 }  // namespace dorvane
 

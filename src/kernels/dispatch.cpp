@@ -101,5 +101,9 @@ void add_scaled_row(size_t n, double f, const double *src, double *dst) {
     DORVANE_DISPATCH(add_scaled_row, n, f, src, dst);
 }
 
+void solve_upper(size_t n, size_t p, const double *u, size_t ldu, double *x, size_t ldx) {
+    DORVANE_DISPATCH(solve_upper, n, p, u, ldu, x, ldx);
+}
+
 }  // namespace kernels
 }  // namespace dorvane
