@@ -91,6 +91,51 @@ int32_t pivot(const call_args &args) {
 
 namespace {
 
+#if defined(DORVANE_REFERENCE_KERNELS)
+// The reference build eliminates step by step, each combination at once, exactly as defined:
+// the blocked elimination is tested against it.
+int32_t eliminate(const call_args &args) {
+    const size_t n = args.a_rows;
+    const size_t m = args.b != nullptr ? args.b_cols : 0;
+    double *r = args.result;
+    double *c = args.result2;
+    for (size_t i = 0; i < n; ++i) {
+        if (pivot_step(args, static_cast<uint32_t>(i)) == MATRIX_NO_MEMORY) {
+            return MATRIX_NO_MEMORY;
+        }
+        const double p = r[i * n + i];
+        if (is_zero(p)) {
+            continue;
+        }
+        for (size_t k = i + 1; k < n; ++k) {
+            const double f = -(r[k * n + i] / p);
+            kernels::add_scaled_row(n - i, f, &r[i * n + i], &r[k * n + i]);
+            if (m != 0) {
+                kernels::add_scaled_row(m, f, &c[i * m], &c[k * m]);
+            }
+        }
+    }
+    return MATRIX_OK;
+}
+
+// Back substitution column by column, testing each divisor where it is used.
+int32_t back_substitute(const double *u, double *x, size_t n) {
+    for (size_t c = 0; c < n; ++c) {
+        for (size_t i = n; i-- > 0;) {
+            double sum = 0.0;
+            for (size_t j = i + 1; j < n; ++j) {
+                sum = u[i * n + j] * x[j * n + c] + sum;
+            }
+            if (is_zero(u[i * n + i])) {
+                return MATRIX_ZERO_DIVISOR;
+            }
+            x[i * n + c] = (x[i * n + c] - sum) / u[i * n + i];
+        }
+    }
+    return MATRIX_OK;
+}
+#else
+
 // Blocked elimination. Columns are eliminated in panels of kPanel. Inside a panel each step runs
 // as in the definition, except that a combination only reaches the panel's own columns at once:
 // the columns right of the panel and the companion receive the panel's combinations later, in
@@ -103,7 +148,8 @@ namespace {
 // stays at (s, s), so the factor is computed again, to the same bits, whenever it is needed.
 // The residue x + p * f is stored when the panel is finished.
 constexpr size_t kPanel = 32;     // steps per panel: the inner dimension of the delayed updates
-constexpr size_t kRowTile = 128;  // rows whose factors are gathered at once (kRowTile x kPanel on the stack)
+// Rows whose factors are gathered at once, in a kRowTile x kPanel tile on the stack (32 KiB).
+constexpr size_t kRowTile = 128;
 
 class eliminator {
 public:
@@ -197,12 +243,7 @@ private:
     size_t m_;
 };
 
-}  // namespace
-
-int32_t triangularize(const call_args &args) {
-    if (int32_t status = prepare_rows(args)) {
-        return status;
-    }
+int32_t eliminate(const call_args &args) {
     const size_t n = args.a_rows;
     const size_t m = args.b != nullptr ? args.b_cols : 0;
     double *r = args.result;
@@ -230,6 +271,30 @@ int32_t triangularize(const call_args &args) {
         delayed_work.finish(first, last, last, used);
     }
     return MATRIX_OK;
+}
+
+// Back substitution of all columns at once. The zero test depends on U alone, so it is made
+// first: the column-by-column solution would stop while solving column 0, at the last row whose
+// divisor is zero, after solving the rows below it in that column; that much is done, and no more.
+int32_t back_substitute(const double *u, double *x, size_t n) {
+    for (size_t i = n; i-- > 0;) {
+        if (is_zero(u[i * n + i])) {
+            kernels::solve_upper(n - 1 - i, 1, &u[(i + 1) * (n + 1)], n, &x[(i + 1) * n], n);
+            return MATRIX_ZERO_DIVISOR;
+        }
+    }
+    kernels::solve_upper(n, n, u, n, x, n);
+    return MATRIX_OK;
+}
+#endif
+
+}  // namespace
+
+int32_t triangularize(const call_args &args) {
+    if (int32_t status = prepare_rows(args)) {
+        return status;
+    }
+    return eliminate(args);
 }
 
 int32_t determinant(const call_args &args) {
@@ -292,17 +357,7 @@ int32_t invert(const call_args &args) {
     }
     double *x = args.result;
     exchange_entries(x, u, static_cast<size_t>(n) * n);
-    // The zero test depends on U alone: it fires while column 0 is solved, at the last row whose
-    // diagonal entry is zero, after the rows below it were solved in that column.
-    for (size_t i = n; i-- > 0;) {
-        if (is_zero(u[i * n + i])) {
-            const size_t below = n - 1 - i;
-            kernels::solve_upper(below, 1, &u[(i + 1) * (n + 1)], n, &x[(i + 1) * n], n);
-            return MATRIX_ZERO_DIVISOR;
-        }
-    }
-    kernels::solve_upper(n, n, u, n, x, n);
-    return MATRIX_OK;
+    return back_substitute(u, x, n);
 }
 
 }  // namespace dorvane
