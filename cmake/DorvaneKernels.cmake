@@ -9,9 +9,9 @@ set(DORVANE_FAST_KERNEL_SOURCES
   src/kernels/gemm_avx2.cpp
   src/kernels/gemm_avx512.cpp
   src/kernels/transpose.cpp
-  src/kernels/solve_sse2.cpp
-  src/kernels/solve_avx2.cpp
-  src/kernels/solve_avx512.cpp)
+  src/kernels/elimination_sse2.cpp
+  src/kernels/elimination_avx2.cpp
+  src/kernels/elimination_avx512.cpp)
 list(TRANSFORM DORVANE_FAST_KERNEL_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
 
 # dorvane_add_variant(<target> PREFIX <name> [REFERENCE] [TEST_PATHS] [HEAP <file>]

@@ -155,84 +155,91 @@ class eliminator {
 public:
     eliminator(double *r, size_t n, double *c, size_t m) : r_(r), n_(n), c_(c), m_(m) {}
 
-    // Steps first .. last - 1 of a panel whose delayed columns start at `delayed`: the combinations
-    // of those steps are applied to columns first .. delayed - 1 of the rows below; `used[s -
-    // first]` tells whether step s had a non-zero pivot.
-    //
-    // Applies what the panel's steps first .. last - 1 still owe: the rows first + 1 .. last - 1
-    // (the pivot rows of later steps) in step order, then every row below in tiles; the residues
-    // of columns first .. last - 1 last of all for each row.
+    // Applies what the steps first .. last - 1 of a panel still owe, when their combinations have
+    // reached columns first .. delayed - 1 only: columns delayed .. n - 1 and the companion of
+    // every row below `first`, and the residues in the steps' own columns. The rows first + 1 ..
+    // last - 1, pivot rows of later steps, come first and in step order; then the rows below
+    // in tiles. used[s - first] tells whether step s had a non-zero pivot; the other steps
+    // contribute nothing.
     void finish(size_t first, size_t last, size_t delayed, const bool *used) const {
         if (last <= first) {
             return;
         }
+        double pivots[kPanel];
+        size_t runs[kPanel][2];
+        size_t run_count = 0;
+        for (size_t s = first; s < last; ++s) {
+            pivots[s - first] = r_[s * n_ + s];
+            if (!used[s - first]) {
+                continue;
+            }
+            if (run_count != 0 && runs[run_count - 1][1] == s) {
+                runs[run_count - 1][1] = s + 1;
+            } else {
+                runs[run_count][0] = s;
+                runs[run_count][1] = s + 1;
+                ++run_count;
+            }
+        }
+        const panel_runs steps{first, pivots, runs, run_count};
         double f[kRowTile * kPanel];
         // Pivot rows inside the panel: row i receives the steps before it, and is itself up to
         // date before any later row takes it as a pivot row.
         for (size_t i = first + 1; i < last; ++i) {
-            gather_factors(i, 1, first, i, used, f);
-            apply(i, 1, first, i, delayed, used, f);
-            store_residues(i, 1, first, i, used, f);
+            size_t cut[kPanel][2];
+            size_t cut_count = 0;
+            for (size_t q = 0; q < run_count && runs[q][0] < i; ++q) {
+                cut[q][0] = runs[q][0];
+                cut[q][1] = runs[q][1] < i ? runs[q][1] : i;
+                ++cut_count;
+            }
+            const panel_runs before{first, pivots, cut, cut_count};
+            settle(i, 1, before, f);
+            apply(i, 1, before, delayed, f);
         }
         for (size_t k0 = last; k0 < n_; k0 += kRowTile) {
             const size_t rows = n_ - k0 < kRowTile ? n_ - k0 : kRowTile;
-            gather_factors(k0, rows, first, last, used, f);
-            apply(k0, rows, first, last, delayed, used, f);
-            store_residues(k0, rows, first, last, used, f);
+            settle(k0, rows, steps, f);
+            apply(k0, rows, steps, delayed, f);
         }
     }
 
 private:
-    // f(t, s - first) = -(x / p) for rows k0 + t and the steps first .. last - 1 that were used.
-    void gather_factors(size_t k0, size_t rows, size_t first, size_t last, const bool *used,
-                        double *f) const {
+    // The runs of consecutive used steps of a panel, and the panel's pivots.
+    struct panel_runs {
+        size_t first;
+        const double *pivots;
+        const size_t (*runs)[2];
+        size_t count;
+    };
+
+    // Factors of rows k0 .. k0 + rows - 1 into f (row stride kPanel, column s - first) and their
+    // residues in the steps' own columns.
+    void settle(size_t k0, size_t rows, const panel_runs &steps, double *f) const {
         for (size_t t = 0; t < rows; ++t) {
-            const double *row = &r_[(k0 + t) * n_];
-            for (size_t s = first; s < last; ++s) {
-                if (used[s - first]) {
-                    f[t * kPanel + (s - first)] = -(row[s] / r_[s * n_ + s]);
-                }
+            double *row = &r_[(k0 + t) * n_];
+            for (size_t q = 0; q < steps.count; ++q) {
+                const size_t s = steps.runs[q][0];
+                kernels::settle_factors(steps.runs[q][1] - s, &steps.pivots[s - steps.first], &row[s],
+                                        &f[t * kPanel + (s - steps.first)]);
             }
         }
     }
 
     // The delayed combinations: columns `delayed` .. n - 1 and the whole companion of rows
-    // k0 .. k0 + rows - 1, with the steps first .. last - 1 in ascending order. Each run of used
-    // steps is one product update (consecutive step ranges continue the same sums); an unused
-    // step contributes nothing.
-    void apply(size_t k0, size_t rows, size_t first, size_t last, size_t delayed, const bool *used,
-               const double *f) const {
-        size_t s = first;
-        while (s < last) {
-            if (!used[s - first]) {
-                ++s;
-                continue;
-            }
-            size_t e = s + 1;
-            while (e < last && used[e - first]) {
-                ++e;
-            }
-            const double *fs = &f[s - first];
+    // k0 .. k0 + rows - 1, each run of steps one product update in ascending step order
+    // (consecutive step ranges continue the same sums).
+    void apply(size_t k0, size_t rows, const panel_runs &steps, size_t delayed, const double *f) const {
+        for (size_t q = 0; q < steps.count; ++q) {
+            const size_t s = steps.runs[q][0];
+            const size_t e = steps.runs[q][1];
+            const double *fs = &f[s - steps.first];
             if (delayed < n_) {
                 kernels::multiply_add(rows, e - s, n_ - delayed, fs, kPanel, &r_[s * n_ + delayed], n_,
                                       &r_[k0 * n_ + delayed], n_);
             }
             if (m_ != 0) {
                 kernels::multiply_add(rows, e - s, m_, fs, kPanel, &c_[s * m_], m_, &c_[k0 * m_], m_);
-            }
-            s = e;
-        }
-    }
-
-    // Entry (k, s) = x + p * f, the value that the combination of step s leaves in its own column.
-    void store_residues(size_t k0, size_t rows, size_t first, size_t last, const bool *used,
-                        const double *f) const {
-        for (size_t t = 0; t < rows; ++t) {
-            double *row = &r_[(k0 + t) * n_];
-            for (size_t s = first; s < last; ++s) {
-                if (used[s - first]) {
-                    row[s] = row[s] + r_[s * n_ + s] * f[t * kPanel + (s - first)];
-                }
             }
         }
     }
@@ -263,10 +270,7 @@ int32_t eliminate(const call_args &args) {
                 continue;
             }
             // Combinations within the panel; entry (k, i) keeps x for the factor.
-            for (size_t k = i + 1; k < n; ++k) {
-                const double f = -(r[k * n + i] / p);
-                kernels::add_scaled_row(last - i - 1, f, &r[i * n + i + 1], &r[k * n + i + 1]);
-            }
+            kernels::eliminate_below(n - i - 1, last - i, p, &r[i * n + i], &r[(i + 1) * n + i], n);
         }
         delayed_work.finish(first, last, last, used);
     }

@@ -56,6 +56,17 @@ void transpose_in_place(size_t n, double *m);
 // dst[j] = dst[j] + src[j] * f for j = 0 .. n-1: the product rounded, then the sum rounded.
 void add_scaled_row(size_t n, double f, const double *src, double *dst);
 
+// One step of elimination on a block of rows below a pivot row, all of row stride ld, with the
+// factor of each row kept in its column 0: for every row t, f = -(below(t, 0) / p), then
+// below(t, j) = below(t, j) + pivot[j] * f for j = 1 .. width-1 (the product rounded, then the
+// sum). Column 0 is left as it was.
+void eliminate_below(size_t rows, size_t width, double p, const double *pivot, double *below, size_t ld);
+
+// The factors of one row over consecutive steps, and the residues they leave: for s = 0 ..
+// count-1, f[s] = -(x[s] / pivots[s]) (the quotient rounded, then negated), then x[s] = x[s] +
+// pivots[s] * f[s] (the product rounded, then the sum).
+void settle_factors(size_t count, const double *pivots, double *x, double *f);
+
 // Back substitution with the upper triangle of the n x n matrix u (row stride ldu) in every
 // column of the n x p matrix x (row stride ldx), in place: for each column c and each row i from
 // n-1 down to 0, sum = u(i, j) * x(j, c) + sum from +0.0 over j = i+1 .. n-1 ascending (the x(j, c)

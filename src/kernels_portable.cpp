@@ -72,18 +72,6 @@ void add_scaled_row(size_t n, double f, const double *src, double *dst) {
     }
 }
 
-void solve_upper(size_t n, size_t p, const double *u, size_t ldu, double *x, size_t ldx) {
-    for (size_t c = 0; c < p; ++c) {
-        for (size_t i = n; i-- > 0;) {
-            double sum = 0.0;
-            for (size_t j = i + 1; j < n; ++j) {
-                sum = u[i * ldu + j] * x[j * ldx + c] + sum;
-            }
-            x[i * ldx + c] = (x[i * ldx + c] - sum) / u[i * ldu + i];
-        }
-    }
-}
-
 }  // namespace portable
 }  // namespace kernels
 }  // namespace dorvane
