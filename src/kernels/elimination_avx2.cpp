@@ -17,7 +17,7 @@ namespace {
 
 using vec = __m256d;
 constexpr size_t kLanes = 4;
-constexpr size_t kStripVectors = 8;
+constexpr size_t kStripVectors = 8;  // of 16 vector registers
 inline __m256i lanes_below(size_t count) {
     return _mm256_cmpgt_epi64(_mm256_set1_epi64x(static_cast<long long>(count)), _mm256_set_epi64x(3, 2, 1, 0));
 }

@@ -17,7 +17,7 @@ namespace {
 
 using vec = __m512d;
 constexpr size_t kLanes = 8;
-constexpr size_t kStripVectors = 8;
+constexpr size_t kStripVectors = 16;  // of 32 vector registers
 inline __mmask8 lanes_below(size_t count) { return static_cast<__mmask8>((1u << count) - 1); }
 inline vec load(const double *p) { return _mm512_loadu_pd(p); }
 inline void store(double *p, vec v) { _mm512_storeu_pd(p, v); }

@@ -79,14 +79,23 @@ inline void solve_strip(size_t n, const double *u, size_t ldu, double *x, size_t
     }
 }
 
+// Strips of kStripVectors vectors, then of fewer for what is left, down to single columns.
 void solve_upper(size_t n, size_t p, const double *u, size_t ldu, double *x, size_t ldx) {
     size_t c = 0;
     for (; c + kStripVectors * kLanes <= p; c += kStripVectors * kLanes) {
         solve_strip<kStripVectors>(n, u, ldu, x + c, ldx);
     }
-    if (c + 4 * kLanes <= p) {
-        solve_strip<4>(n, u, ldu, x + c, ldx);
-        c += 4 * kLanes;
+    if constexpr (kStripVectors > 8) {
+        if (c + 8 * kLanes <= p) {
+            solve_strip<8>(n, u, ldu, x + c, ldx);
+            c += 8 * kLanes;
+        }
+    }
+    if constexpr (kStripVectors > 4) {
+        if (c + 4 * kLanes <= p) {
+            solve_strip<4>(n, u, ldu, x + c, ldx);
+            c += 4 * kLanes;
+        }
     }
     if (c + 2 * kLanes <= p) {
         solve_strip<2>(n, u, ldu, x + c, ldx);
