@@ -62,6 +62,10 @@ void add_scaled_row(size_t n, double f, const double *src, double *dst);
 // sum). Column 0 is left as it was.
 void eliminate_below(size_t rows, size_t width, double p, const double *pivot, double *below, size_t ld);
 
+// The factors of one row over consecutive steps: f[s] = -(x[s] / pivots[s]) for s = 0 ..
+// count-1, the quotient rounded, then negated.
+void row_factors(size_t count, const double *pivots, const double *x, double *f);
+
 // The factors of one row over consecutive steps, and the residues they leave: for s = 0 ..
 // count-1, f[s] = -(x[s] / pivots[s]) (the quotient rounded, then negated), then x[s] = x[s] +
 // pivots[s] * f[s] (the product rounded, then the sum).

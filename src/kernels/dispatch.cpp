@@ -105,6 +105,10 @@ void eliminate_below(size_t rows, size_t width, double p, const double *pivot, d
     DORVANE_DISPATCH(eliminate_below, rows, width, p, pivot, below, ld);
 }
 
+void row_factors(size_t count, const double *pivots, const double *x, double *f) {
+    DORVANE_DISPATCH(row_factors, count, pivots, x, f);
+}
+
 void settle_factors(size_t count, const double *pivots, double *x, double *f) {
     DORVANE_DISPATCH(settle_factors, count, pivots, x, f);
 }

@@ -51,6 +51,17 @@ void settle_factors(size_t count, const double *pivots, double *x, double *f) {
     }
 }
 
+// Factors of one row over a run of steps.
+void row_factors(size_t count, const double *pivots, const double *x, double *f) {
+    size_t s = 0;
+    for (; s + kLanes <= count; s += kLanes) {
+        store(f + s, vneg(vdiv(load(x + s), load(pivots + s))));
+    }
+    if (s < count) {
+        store_part(f + s, vneg(vdiv(load_part(x + s, count - s), load_part(pivots + s, count - s))), count - s);
+    }
+}
+
 // Back substitution: the columns of x are independent problems: a strip of kLanes * A columns runs as A vectors,
 // each lane one column with its own running sum, so that every sum is the same chain of rounded
 // operations, in the same order, as in the portable loops. A independent chains hide the latency

@@ -16,6 +16,12 @@ void eliminate_below(size_t rows, size_t width, double p, const double *pivot, d
     }
 }
 
+void row_factors(size_t count, const double *pivots, const double *x, double *f) {
+    for (size_t s = 0; s < count; ++s) {
+        f[s] = -(x[s] / pivots[s]);
+    }
+}
+
 void settle_factors(size_t count, const double *pivots, double *x, double *f) {
     for (size_t s = 0; s < count; ++s) {
         f[s] = -(x[s] / pivots[s]);

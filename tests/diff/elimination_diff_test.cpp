@@ -22,8 +22,9 @@ using testing_support::vec;
 
 constexpr size_t kSpare = 3;
 
-// Orders on both sides of the panel width (32) and of the row tile below a panel (128 rows).
-constexpr uint32_t kOrders[] = {0, 1, 2, 3, 31, 32, 33, 63, 64, 65, 97, 161, 200};
+// Orders on both sides of the strip (16 steps) and panel (64 steps) edges, and of the row tiles
+// below a panel (64 rows).
+constexpr uint32_t kOrders[] = {0, 1, 2, 3, 15, 16, 17, 31, 33, 63, 64, 65, 97, 129, 161, 200};
 
 // How an operand is built.
 enum class kind {
@@ -83,7 +84,7 @@ public:
             }
         }
         if (k == kind::zero_columns) {
-            for (uint32_t c : {0u, 5u, 31u, 32u, 40u, 41u, 63u, 64u, 130u}) {
+            for (uint32_t c : {0u, 5u, 15u, 16u, 31u, 32u, 40u, 41u, 63u, 64u, 130u}) {
                 for (uint32_t r = 0; c < cols && r < rows; ++r) {
                     m[static_cast<size_t>(r) * cols + c] = pick(2) ? 0.0 : -0.0;
                 }
