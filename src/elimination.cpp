@@ -152,6 +152,8 @@ int32_t back_substitute(const double *u, double *x, size_t n) {
 // x + p * f replaces x when the panel is done.
 constexpr size_t kPanel = 64;   // steps per panel: the inner dimension of the large delayed updates
 constexpr size_t kStrip = 16;   // steps per strip inside a panel
+// Steps left without companion that are eliminated at once, without delayed updates.
+constexpr size_t kDirect = 64;
 // Rows whose factors are gathered at once, in a kRowTile x kPanel tile on the stack (32 KiB).
 constexpr size_t kRowTile = 64;
 
@@ -267,6 +269,19 @@ int32_t eliminate(const call_args &args) {
     const eliminator delayed(r, n, args.result2, m);
     bool used[kPanel];
     for (size_t first = 0; first < n; first += kPanel) {
+        if (m == 0 && n - first <= kDirect) {
+            // A small rest without companion: every combination at once.
+            for (size_t i = first; i < n; ++i) {
+                if (pivot_step(args, static_cast<uint32_t>(i)) == MATRIX_NO_MEMORY) {
+                    return MATRIX_NO_MEMORY;
+                }
+                const double p = r[i * n + i];
+                if (!is_zero(p) && i + 1 < n) {
+                    kernels::eliminate_below(n - i - 1, n - i, p, &r[i * n + i], &r[(i + 1) * n + i], n, false);
+                }
+            }
+            return MATRIX_OK;
+        }
         const size_t last = n - first < kPanel ? n : first + kPanel;
         for (size_t strip = first; strip < last; strip += kStrip) {
             const size_t end = last - strip < kStrip ? last : strip + kStrip;
@@ -281,7 +296,7 @@ int32_t eliminate(const call_args &args) {
                 used[i - first] = !is_zero(p);
                 if (used[i - first] && i + 1 < end) {
                     // Combinations within the strip; entry (k, i) keeps x for the factor.
-                    kernels::eliminate_below(n - i - 1, end - i, p, &r[i * n + i], &r[(i + 1) * n + i], n);
+                    kernels::eliminate_below(n - i - 1, end - i, p, &r[i * n + i], &r[(i + 1) * n + i], n, true);
                 }
             }
             delayed.apply(strip, end, end, last, false, &used[strip - first]);

@@ -56,11 +56,12 @@ void transpose_in_place(size_t n, double *m);
 // dst[j] = dst[j] + src[j] * f for j = 0 .. n-1: the product rounded, then the sum rounded.
 void add_scaled_row(size_t n, double f, const double *src, double *dst);
 
-// One step of elimination on a block of rows below a pivot row, all of row stride ld, with the
-// factor of each row kept in its column 0: for every row t, f = -(below(t, 0) / p), then
-// below(t, j) = below(t, j) + pivot[j] * f for j = 1 .. width-1 (the product rounded, then the
-// sum). Column 0 is left as it was.
-void eliminate_below(size_t rows, size_t width, double p, const double *pivot, double *below, size_t ld);
+// One step of elimination on a block of rows below a pivot row, all of row stride ld: for every
+// row t, f = -(below(t, 0) / p), then below(t, j) = below(t, j) + pivot[j] * f (the product
+// rounded, then the sum) for j = 0 .. width-1, or for j = 1 .. width-1 when `keep` is set, which
+// leaves column 0 holding the value that the factor came from.
+void eliminate_below(size_t rows, size_t width, double p, const double *pivot, double *below, size_t ld,
+                     bool keep);
 
 // The factors of one row over consecutive steps: f[s] = -(x[s] / pivots[s]) for s = 0 ..
 // count-1, the quotient rounded, then negated.

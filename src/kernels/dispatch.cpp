@@ -101,8 +101,9 @@ void add_scaled_row(size_t n, double f, const double *src, double *dst) {
     DORVANE_DISPATCH(add_scaled_row, n, f, src, dst);
 }
 
-void eliminate_below(size_t rows, size_t width, double p, const double *pivot, double *below, size_t ld) {
-    DORVANE_DISPATCH(eliminate_below, rows, width, p, pivot, below, ld);
+void eliminate_below(size_t rows, size_t width, double p, const double *pivot, double *below, size_t ld,
+                     bool keep) {
+    DORVANE_DISPATCH(eliminate_below, rows, width, p, pivot, below, ld, keep);
 }
 
 void row_factors(size_t count, const double *pivots, const double *x, double *f) {

@@ -8,18 +8,20 @@
 // Each element gets exactly the rounded operations of the portable loops, with the same
 // operands in the same order; vectors only hold independent elements.
 
-// One step of elimination inside a panel: each row's factor from its column 0, then the row's
-// columns 1 .. width-1 combined with the pivot row.
-void eliminate_below(size_t rows, size_t width, double p, const double *pivot, double *below, size_t ld) {
-    if (width <= 1) {
+// One step of elimination: each row's factor from its column 0, then the row combined with the
+// pivot row from column 0 on, or from column 1 on when its column 0 is kept.
+void eliminate_below(size_t rows, size_t width, double p, const double *pivot, double *below, size_t ld,
+                     bool keep) {
+    const size_t skip = keep ? 1 : 0;
+    if (width <= skip) {
         return;
     }
-    const size_t count = width - 1;
-    const double *src = pivot + 1;
+    const size_t count = width - skip;
+    const double *src = pivot + skip;
     for (size_t t = 0; t < rows; ++t) {
         double *row = &below[t * ld];
         const vec f = splat(-(row[0] / p));
-        double *dst = row + 1;
+        double *dst = row + skip;
         size_t j = 0;
         for (; j + kLanes <= count; j += kLanes) {
             store(dst + j, vadd(load(dst + j), vmul(load(src + j), f)));

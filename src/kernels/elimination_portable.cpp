@@ -6,11 +6,12 @@ namespace dorvane {
 namespace kernels {
 namespace portable {
 
-void eliminate_below(size_t rows, size_t width, double p, const double *pivot, double *below, size_t ld) {
+void eliminate_below(size_t rows, size_t width, double p, const double *pivot, double *below, size_t ld,
+                     bool keep) {
     for (size_t t = 0; t < rows; ++t) {
         double *row = &below[t * ld];
         const double f = -(row[0] / p);
-        for (size_t j = 1; j < width; ++j) {
+        for (size_t j = keep ? 1 : 0; j < width; ++j) {
             row[j] = row[j] + pivot[j] * f;
         }
     }

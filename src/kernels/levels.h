@@ -20,7 +20,7 @@
                       size_t ldb, double *c, size_t ldc);                                          \
     void add_scaled_row(size_t n, double f, const double *src, double *dst);                       \
     void eliminate_below(size_t rows, size_t width, double p, const double *pivot, double *below,     \
-                         size_t ld);                                                               \
+                         size_t ld, bool keep);                                                    \
     void row_factors(size_t count, const double *pivots, const double *x, double *f);             \
     void settle_factors(size_t count, const double *pivots, double *x, double *f);                 \
     void solve_upper(size_t n, size_t p, const double *u, size_t ldu, double *x, size_t ldx);
