@@ -104,7 +104,7 @@ void BM_OpenBlasGetrfGetri(benchmark::State &state) {
 }
 
 void orders(benchmark::internal::Benchmark *b) {
-    for (int n : {4, 8, 16, 32, 48, 64, 128, 256, 512, 1024}) {
+    for (int n : {4, 8, 16, 32, 48, 64, 128, 256, 512, 1000, 1024}) {
         b->Arg(n);
     }
 }
