@@ -1,9 +1,11 @@
 // The product kernels of one level, written once over that level's vector operations. Included
 // inside the level's namespace by gemm_<level>.cpp, which defines:
-//   vec, kLanes, load(p), store(p, v), load_part(p, count), store_part(p, v, count) (the first
+//   vec, kLanes, load(p), store(p, v), products<count>(x, row, product) (product[v] = *x times
+//   row[v] for v < count, one rounded multiply per lane), load_part(p, count), store_part(p, v, count) (the first
 //   count < kLanes lanes; the others read as zero and are not written), splat(x), zero(),
 //   vadd, vmul;
 //   kRows, kVectors: the register tile, kRows rows by kVectors vectors of kLanes columns;
+//   kNarrowRows: the rows of the tiles of products narrower than kVectors vectors;
 //   kDepth, kWidth: the block of b packed for the large products, kDepth rows by kWidth
 //   columns (a multiple of kVectors * kLanes), on the stack; kHeight: the rows of a swept over
 //   one packed block, whose kDepth columns stay in the second-level cache meanwhile.
@@ -40,9 +42,10 @@ void tile(size_t kc, const double *a, size_t lda, const double *b, size_t ldb, d
                                                  : load(b + k * ldb + v * kLanes);
         }
         for (size_t r = 0; r < rows; ++r) {
-            const vec x = splat(a[r * lda + k]);
+            vec product[vectors];
+            products<vectors>(a + r * lda + k, row, product);
             for (size_t v = 0; v < vectors; ++v) {
-                sum[r][v] = vadd(sum[r][v], vmul(x, row[v]));
+                sum[r][v] = vadd(sum[r][v], product[v]);
             }
         }
     }
@@ -96,6 +99,15 @@ inline void tiles(size_t m, size_t kc, size_t p, const double *a, size_t lda, co
     const size_t rest = p - full_tiles * kTileWidth;
     const size_t rest_vectors = (rest + kLanes - 1) / kLanes;
     const size_t rest_last = rest - (rest_vectors - 1) * kLanes;
+    if (full_tiles == 0 && kNarrowRows != kRows) {
+        // Narrower than one tile: taller tiles keep as many sums in registers.
+        for (size_t i = 0; i < m; i += kNarrowRows) {
+            const size_t rows = m - i < kNarrowRows ? m - i : kNarrowRows;
+            const tile_fn edge = pick_tile<kNarrowRows>(rows, rest_vectors, rest_last != kLanes, from_zero);
+            edge(kc, a + i * lda, lda, b, ldb, c + i * ldc, ldc, rest_last);
+        }
+        return;
+    }
     const tile_fn full = pick_tile<kRows>(kRows, kVectors, false, from_zero);
     for (size_t i = 0; i < m; i += kRows) {
         const size_t rows = m - i < kRows ? m - i : kRows;

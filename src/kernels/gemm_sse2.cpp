@@ -27,12 +27,22 @@ inline vec zero() { return _mm_setzero_pd(); }
 inline vec vadd(vec x, vec y) { return _mm_add_pd(x, y); }
 inline vec vmul(vec x, vec y) { return _mm_mul_pd(x, y); }
 
+template <size_t count>
+inline void products(const double *x, const vec *row, vec *product) {
+    const vec scalar = splat(*x);
+    for (size_t v = 0; v < count; ++v) {
+        product[v] = vmul(scalar, row[v]);
+    }
+}
+
 #if defined(__x86_64__) || defined(_M_X64)
 constexpr size_t kRows = 4;  // of 16 vector registers
 constexpr size_t kVectors = 2;
+constexpr size_t kNarrowRows = kRows;
 #else
 constexpr size_t kRows = 2;  // of 8 vector registers
 constexpr size_t kVectors = 2;
+constexpr size_t kNarrowRows = kRows;
 #endif
 constexpr size_t kDepth = 256;
 constexpr size_t kWidth = 32;
