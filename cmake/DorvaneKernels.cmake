@@ -9,6 +9,7 @@ set(DORVANE_FAST_KERNEL_SOURCES
   src/kernels/gemm_avx2.cpp
   src/kernels/gemm_avx512.cpp
   src/kernels/transpose.cpp
+  src/kernels/transpose_avx512.cpp
   src/kernels/elimination_sse2.cpp
   src/kernels/elimination_avx2.cpp
   src/kernels/elimination_avx512.cpp)
@@ -20,7 +21,8 @@ list(TRANSFORM DORVANE_FAST_KERNEL_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
 # A static build of the whole library for tests, linkable into one executable beside the shipped
 # library and beside other variants: its namespace becomes <name> and its entry
 # <name>_matrix (declared extern "C" with the signature of `matrix`); the nested calls of its
-# operations go to that same entry. Scratch memory comes from the process heap unless HEAP names another source.
+# operations go to that same entry. Scratch memory comes from the process heap unless HEAP
+# names another source.
 #   REFERENCE   only the portable kernels: the straightforward definition of every operation.
 #   TEST_PATHS  the fast kernels, with the level capped per thread by kernels::test_path_cap(),
 #               which one of the SOURCES must define.
