@@ -1,9 +1,11 @@
-// The straightforward kernels: loops that read like their definitions.
-#include "kernels.h"
+// The straightforward kernels: loops that read like their definitions. They are the reference
+// that every faster level is tested against, and the level used where no other one runs.
+#include "kernels/levels.h"
 #include "moves.h"
 
 namespace dorvane {
 namespace kernels {
+namespace portable {
 
 void add(size_t n, const double *a, const double *b, double *out) {
     for (size_t k = 0; k < n; ++k) {
@@ -35,6 +37,19 @@ void multiply(size_t m, size_t n, size_t p, const double *a, const double *b, do
     }
 }
 
+void multiply_add(size_t m, size_t n, size_t p, const double *a, size_t lda, const double *b,
+                  size_t ldb, double *c, size_t ldc) {
+    for (size_t i = 0; i < m; ++i) {
+        for (size_t j = 0; j < p; ++j) {
+            double s = c[i * ldc + j];
+            for (size_t k = 0; k < n; ++k) {
+                s = s + a[i * lda + k] * b[k * ldb + j];
+            }
+            c[i * ldc + j] = s;
+        }
+    }
+}
+
 void transpose_copy(size_t n, const double *src, double *dst) {
     for (size_t i = 0; i < n; ++i) {
         for (size_t j = 0; j < n; ++j) {
@@ -57,5 +72,6 @@ void add_scaled_row(size_t n, double f, const double *src, double *dst) {
     }
 }
 
+}  // namespace portable
 }  // namespace kernels
 }  // namespace dorvane
