@@ -67,8 +67,14 @@ public:
             if (regions_[s].second != 0 && offset >= -static_cast<long>(page_) &&
                 offset < static_cast<long>(regions_[s].second + page_)) {
                 if (s >= c.slot_size.size()) return "the swaps counter, byte offset " + std::to_string(offset);
-                return "buffer slot " + std::to_string(s) + " (" + std::to_string(c.slot_size[s]) +
-                       " elements) at byte offset " + std::to_string(offset);
+                std::string names;
+                const int slot = static_cast<int>(s);
+                for (auto arg : {std::make_pair(c.a, "a"), std::make_pair(c.b, "b"), std::make_pair(c.result, "result"),
+                                 std::make_pair(c.result2, "result2")}) {
+                    if (arg.first == slot) names += (names.empty() ? "" : "=") + std::string(arg.second);
+                }
+                return names + " (" + std::to_string(c.slot_size[s]) + " elements) at byte offset " +
+                       std::to_string(offset);
             }
         }
         if (p >= f && p < f + page_) {
