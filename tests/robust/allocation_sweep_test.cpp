@@ -94,7 +94,9 @@ TEST_P(AllocationFailures, EveryRequestRefusedInTurn) {
         const long requests = test_heap::requests();
         EXPECT_EQ(0, test_heap::outstanding()) << c.name;
         EXPECT_TRUE(intact) << c.name << ": a canary outside the shapes changed";
-        const long documented = documented_requests(c);
+        const std::string rejection = robust::rejection_difference(c, reference);
+        EXPECT_TRUE(rejection.empty()) << c.name << ": " << rejection;
+        const long documented = c.rejected_with != 0 ? 0 : documented_requests(c);
         if (documented >= 0) {
             EXPECT_EQ(documented, requests) << c.name << ": scratch requests";
         }

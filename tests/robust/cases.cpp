@@ -49,6 +49,7 @@ struct builder {
         c.a = c.b = c.result = c.result2 = kNull;
         c.with_swaps = true;
         c.values = 0;
+        c.rejected_with = 0;
     }
     int operand(size_t n) {
         c.slot_size.push_back(n);
@@ -259,6 +260,85 @@ void householder_cases(bool small, std::vector<call_case> &out) {
     }
 }
 
+// Calls that the checks must reject, with zero-element buffers where a count is 0 (in the
+// guard-page run these point at an inaccessible page).
+void rejected_cases(char op, std::vector<call_case> &out) {
+    auto add = [&](builder k, int32_t status) {
+        k.c.rejected_with = status;
+        call_case c = k.done();
+        c.name += status == MATRIX_BAD_ARGUMENT ? " (bad argument)" : " (shape mismatch)";
+        out.push_back(c);
+    };
+    auto two = [&](uint32_t ar, uint32_t ac, uint32_t br, uint32_t bc, size_t result, int32_t status) {
+        builder k(op, ar, ac, br, bc);
+        k.c.a = k.operand(size_t{ar} * ac);
+        k.c.b = k.operand(size_t{br} * bc);
+        k.c.result = k.output(result);
+        k.c.result2 = kForbidden;
+        add(k, status);
+    };
+    auto one = [&](bool in_b, uint32_t rows, uint32_t cols, bool both, int32_t status) {
+        builder k(op, in_b ? 0 : rows, in_b ? 0 : cols, in_b || both ? rows : 0, in_b || both ? cols : 0);
+        const int operand = k.operand(size_t{rows} * cols);
+        (in_b ? k.c.b : k.c.a) = operand;
+        if (both) k.c.b = k.operand(size_t{rows} * cols);
+        k.c.result = k.output(op == 'h' ? size_t{rows} * rows : size_t{rows} * cols);
+        k.c.result2 = op == 'h' ? k.output(size_t{rows} * cols) : kForbidden;
+        add(k, status);
+    };
+    switch (op) {
+    case '+': case '-':
+        two(2, 3, 3, 2, 6, MATRIX_SHAPE_MISMATCH);
+        two(0, 3, 0, 3, 0, MATRIX_BAD_ARGUMENT);
+        two(2, 3, 2, 0, 6, MATRIX_BAD_ARGUMENT);
+        break;
+    case '.':
+        two(1, 3, 1, 3, 3, MATRIX_SHAPE_MISMATCH);
+        two(2, 2, 1, 2, 4, MATRIX_SHAPE_MISMATCH);
+        two(0, 1, 1, 1, 0, MATRIX_BAD_ARGUMENT);
+        break;
+    case '*':
+        two(2, 3, 2, 3, 6, MATRIX_SHAPE_MISMATCH);
+        two(2, 0, 0, 2, 4, MATRIX_BAD_ARGUMENT);
+        break;
+    case 'x': case 'd': case 'f':
+        one(false, 2, 3, false, MATRIX_SHAPE_MISMATCH);
+        one(true, 3, 2, false, MATRIX_SHAPE_MISMATCH);
+        one(false, 0, 0, false, MATRIX_BAD_ARGUMENT);
+        one(true, 0, 3, false, MATRIX_BAD_ARGUMENT);
+        one(false, 3, 3, true, MATRIX_BAD_ARGUMENT);
+        break;
+    case 'i':
+        one(false, 2, 3, false, MATRIX_SHAPE_MISMATCH);
+        one(true, 0, 3, false, MATRIX_SHAPE_MISMATCH);
+        break;
+    case 'h':
+        one(false, 2, 3, false, MATRIX_SHAPE_MISMATCH);
+        one(true, 0, 1, false, MATRIX_SHAPE_MISMATCH);
+        {
+            builder k(op, 3, 2, 0, 0);  // result2 null
+            k.c.a = k.operand(6);
+            k.c.result = k.output(9);
+            add(k, MATRIX_BAD_ARGUMENT);
+        }
+        break;
+    case 'v': case 't':
+        for (int variant = 0; variant < 3; ++variant) {
+            // 2x3 a; a companion with another row count; a companion without result2.
+            const uint32_t n = 3;
+            builder k(op, variant == 0 ? 2 : n, n, variant == 0 ? 0 : (variant == 1 ? 2 : n), variant == 0 ? 0 : 2);
+            k.c.a = k.operand(size_t{k.c.a_rows} * n);
+            if (variant != 0) k.c.b = k.operand(size_t{k.c.b_rows} * 2);
+            k.c.result = k.output(size_t{n} * n);
+            k.c.result2 = variant == 1 ? k.output(size_t{n} * 2) : (variant == 0 ? kForbidden : kNull);
+            add(k, variant == 2 ? MATRIX_BAD_ARGUMENT : MATRIX_SHAPE_MISMATCH);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
 uint64_t mix(uint64_t x) {
     x ^= x >> 33;
     x *= 0xff51afd7ed558ccdULL;
@@ -302,6 +382,7 @@ std::vector<call_case> cases_for(char op, bool small) {
     case 'h': householder_cases(small, out); break;
     default: break;
     }
+    rejected_cases(op, out);
     return out;
 }
 
@@ -390,6 +471,12 @@ std::string difference(const outcome &expected, const outcome &actual, const std
         }
     }
     return {};
+}
+
+std::string rejection_difference(const call_case &c, const outcome &actual) {
+    if (c.rejected_with == 0) return {};
+    const outcome expected{c.rejected_with, c.with_swaps ? 0 : testing_support::kSwapsCanary, initial_slots(c)};
+    return difference(expected, actual);
 }
 
 }  // namespace robust

@@ -31,12 +31,15 @@ struct call_case {
     // Values of the operand slots: 0 dense pseudo-random, 1 half of the entries zero (reaches
     // zero pivots, skipped reflections and zero divisors).
     int values;
+    // For calls that must be rejected: the status (MATRIX_BAD_ARGUMENT or MATRIX_SHAPE_MISMATCH),
+    // and then nothing may be written or allocated; 0 for calls that are accepted.
+    int32_t rejected_with;
 
     // Slots that the call may write when it succeeds (result and result2 when they are slots).
     bool writes(int slot) const;
 };
 
-// All cases of one operation ('+', '-', '.', '*', 'x', 'v', 't', 'd', 'i', 'f', 'h').
+// All cases of one operation, accepted ones and a few that its checks must reject ('+', '-', '.', '*', 'x', 'v', 't', 'd', 'i', 'f', 'h').
 // `small` keeps the shapes to those that run quickly under valgrind or ThreadSanitizer.
 std::vector<call_case> cases_for(char op, bool small = false);
 
@@ -76,6 +79,10 @@ outcome run_plain(const call_case &c, entry_fn entry, bool *outside_intact = nul
 // A readable difference between two outcomes, or an empty string when they are identical bit
 // for bit (status, counter and every slot but those marked in `ignored`).
 std::string difference(const outcome &expected, const outcome &actual, const std::vector<bool> &ignored = {});
+
+// For a case that must be rejected: the difference between the outcome and "status
+// rejected_with, *swaps 0, every buffer as it was"; empty when they agree or the case is accepted.
+std::string rejection_difference(const call_case &c, const outcome &actual);
 
 }  // namespace robust
 

@@ -195,6 +195,8 @@ TEST_P(GuardPages, NoElementOutsideAShapeIsTouched) {
         for (size_t s = 0; s < slots.size(); ++s) actual.slots.emplace_back(slots[s], slots[s] + c.slot_size[s]);
         const std::string diff = robust::difference(expected, actual);
         EXPECT_TRUE(diff.empty()) << c.name << ": " << diff;
+        const std::string rejection = robust::rejection_difference(c, actual);
+        EXPECT_TRUE(rejection.empty()) << c.name << ": " << rejection;
     }
     std::printf("[ guard    ] '%c' %s: %zu cases, %ld faults\n", op,
                 where == layout::end_at_guard ? "ending at a guard page" : "starting after a guard page",
