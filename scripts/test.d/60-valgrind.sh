@@ -8,6 +8,7 @@ ensure_packages cmake g++ make libgtest-dev valgrind
 cmake -S . -B build/valgrind -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDORVANE_BUILD_TESTS=ON
 cmake --build build/valgrind -j"$DORVANE_JOBS"
 cd build/valgrind
+export DORVANE_ROBUST_SMALL=1  # the robustness tables with their smaller shapes only
 memcheck() {
   echo "--- valgrind $*"
   valgrind -q --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect,possible "$@" \

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "matrix_testing.h"
@@ -12,14 +13,14 @@ namespace {
 using testing_support::canary;
 
 const std::vector<uint32_t> &square_orders(bool small) {
-    static const std::vector<uint32_t> full = {1, 2, 3, 4, 5, 7, 8, 9, 16, 17};
-    static const std::vector<uint32_t> brief = {1, 2, 3, 5};
+    static const std::vector<uint32_t> full = {1, 2, 3, 4, 5, 7, 8, 9, 16, 17, 33};
+    static const std::vector<uint32_t> brief = {1, 2, 3, 5, 8};
     return small ? brief : full;
 }
 
 const std::vector<uint32_t> &side_lengths(bool small) {
-    static const std::vector<uint32_t> full = {1, 2, 3, 5, 8, 17};
-    static const std::vector<uint32_t> brief = {1, 2, 3};
+    static const std::vector<uint32_t> full = {1, 2, 3, 5, 8, 17, 33, 65};
+    static const std::vector<uint32_t> brief = {1, 2, 3, 5};
     return small ? brief : full;
 }
 
@@ -370,7 +371,8 @@ std::string operation_name(char op) {
     return "unknown";
 }
 
-std::vector<call_case> cases_for(char op, bool small) {
+std::vector<call_case> cases_for(char op) {
+    const bool small = std::getenv("DORVANE_ROBUST_SMALL") != nullptr;
     std::vector<call_case> out;
     switch (op) {
     case '+': case '-': elementwise_cases(op, small, out); break;

@@ -40,8 +40,9 @@ struct call_case {
 };
 
 // All cases of one operation, accepted ones and a few that its checks must reject ('+', '-', '.', '*', 'x', 'v', 't', 'd', 'i', 'f', 'h').
-// `small` keeps the shapes to those that run quickly under valgrind or ThreadSanitizer.
-std::vector<call_case> cases_for(char op, bool small = false);
+// With DORVANE_ROBUST_SMALL set in the environment, only the shapes that run quickly under
+// valgrind.
+std::vector<call_case> cases_for(char op);
 
 // The eleven operation characters, and a word for each (for test names).
 const std::vector<char> &operations();
