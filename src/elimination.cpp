@@ -1,5 +1,5 @@
 // Partial pivoting ('v'), elimination ('t'), determinant ('d') and inverse ('i').
-#include <math.h>
+#include <string.h>
 
 #include "kernels.h"
 #include "moves.h"
@@ -7,6 +7,20 @@
 #include "scratch.h"
 
 namespace dorvane {
+
+namespace {
+
+// |x| by clearing the sign bit. (mingw-w64's fabs for 32-bit x86 is x87 inline assembly, which
+// would load every candidate into the x87 unit.)
+double magnitude(double x) {
+    uint64_t bits;
+    memcpy(&bits, &x, sizeof bits);
+    bits &= 0x7fffffffffffffffULL;
+    memcpy(&x, &bits, sizeof x);
+    return x;
+}
+
+}  // namespace
 
 int pivot_rows(uint32_t col, double *mat, uint32_t mat_rows, uint32_t /*mat_cols*/,
                double *companion, uint32_t /*companion_rows*/, uint32_t companion_cols) {
@@ -20,11 +34,11 @@ int pivot_rows(uint32_t col, double *mat, uint32_t mat_rows, uint32_t /*mat_cols
     for (size_t t = 0; t < candidates; ++t) {
         c[t] = mat[(col + t) * n + col];
     }
-    double best = fabs(c[0]);
+    double best = magnitude(c[0]);
     size_t pivot = col;
     for (size_t t = 0; t < candidates; ++t) {
-        if (fabs(c[t]) > best) {
-            best = fabs(c[t]);
+        if (magnitude(c[t]) > best) {
+            best = magnitude(c[t]);
             pivot = col + t;
         }
     }
@@ -64,6 +78,8 @@ int32_t prepare_rows(const call_args &args) {
 }
 
 // One pivot step of 'v' or 't' on column col of result, companion included; counts the exchange.
+// A step whose scratch copy is refused changes nothing and counts nothing: the caller stops there
+// with MATRIX_NO_MEMORY, so result, result2 and *swaps hold the work of the steps before it.
 int pivot_step(const call_args &args, uint32_t col) {
     const bool has_companion = args.b != nullptr;
     const int exchanged = pivot_rows(col, args.result, args.a_rows, args.a_cols,
@@ -138,6 +154,7 @@ int32_t determinant(const call_args &args) {
     }
     int32_t exchanges = 0;
     const double *u = triangle.data();
+    // An elimination cut short by a refused pivot step leaves no determinant: report it, write nothing.
     if (matrix('t', op.data, n, n, nullptr, 0, 0, triangle.data(), nullptr, &exchanges) == MATRIX_NO_MEMORY) {
         return MATRIX_NO_MEMORY;
     }
@@ -171,6 +188,7 @@ int32_t invert(const call_args &args) {
             u[i * n + j] = i == j ? 1.0 : 0.0;
         }
     }
+    // A refused pivot step ends the inverse too; result keeps the partial elimination.
     if (matrix('t', op.data, n, n, u, n, n, args.result, u, nullptr) == MATRIX_NO_MEMORY) {
         return MATRIX_NO_MEMORY;
     }
