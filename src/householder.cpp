@@ -9,14 +9,14 @@
 // negative (or -0.0). The outer product gives +0.0 + v(i) v(j) = +0.0 whenever i < k or j < k,
 // the scaling f (+0.0) = -0.0 and the diagonal 1.0 + -0.0 = 1.0, so the reflector is
 // [[I, -0.0], [-0.0, Hk]] with Hk = f (v(k:) v(k:)') + I exactly. A running sum that starts at
-// +0.0 never becomes -0.0 under rounding to nearest, so with every element of R, P and Hk finite
-// each term (-0.0) x = +-0.0 leaves it unchanged. Hence:
+// +0.0 never becomes -0.0 under rounding to nearest, so with every element of R and P finite
+// each term (-0.0) x = +-0.0 leaves it unchanged (Hk itself may hold anything). Hence:
 //   rows i < k of H R:    +0.0 + R(i, j), that is R(i, j) with -0.0 turned into +0.0;
 //   rows i >= k of H R:   Hk R(k:, :), each sum from +0.0 over l = k .. m-1 ascending;
 //   columns j < k of P H: +0.0 + P(i, j);
 //   columns j >= k of P H: P(:, k:) Hk, from +0.0 over l = k .. m-1 ascending.
 // The remaining products go through kernels::multiply_add. When any value that enters a step is
-// not finite (R, P, v, f, Hk), that step and every later one run on the literal path, which
+// not finite (R, P, v, f), that step and every later one run on the literal path, which
 // continues from a state identical bit for bit to the reference's.
 #include <math.h>
 #include <string.h>
@@ -121,9 +121,11 @@ void add_to_positive_zero(double *x, size_t rows, size_t cols, size_t ld) {
 }
 
 // Forms Hk = f (v(k:) v(k:)') + I, order mk = m - k, in hk (row stride mk) with exactly the
-// operations of the outer product, the scaling and the diagonal update; true when all its
-// entries are finite.
-bool form_trailing_reflector(size_t mk, const double *vk, double f, double *hk) {
+// operations of the outer product, the scaling and the diagonal update. Its entries need not be
+// finite: the blocks that the fast path passes over are -0.0 whenever v and f are finite, and
+// whatever Hk holds reaches R and P through the same products as on the literal path (a
+// non-finite result sends the next step to the literal path).
+void form_trailing_reflector(size_t mk, const double *vk, double f, double *hk) {
     for (size_t i = 0; i < mk; ++i) {
         double *row = hk + i * mk;
         const double vi = vk[i];
@@ -133,7 +135,6 @@ bool form_trailing_reflector(size_t mk, const double *vk, double f, double *hk) 
         }
         row[i] = 1.0 + row[i];
     }
-    return all_finite(hk, mk, mk, mk);
 }
 
 // c (rows x cols, row stride ldc) = +0.0, then c += a b by the product kernel.
@@ -164,14 +165,14 @@ int32_t reduce_fast(size_t m, size_t n, double *h, double *r, double *p, double 
             }
         }
         const double f = -2.0 / s;
-        finite = finite && all_finite(v + k, 1, mk, mk) && all_finite(&f, 1, 1, 1) &&
-                 form_trailing_reflector(mk, v + k, f, h);
+        finite = finite && all_finite(v + k, 1, mk, mk) && all_finite(&f, 1, 1, 1);
         if (!finite) {
             if (k >= 1) {
                 copy_entries(h, p, mm);
             }
             return reduce_literal(m, n, k, h, r, p, v);
         }
+        form_trailing_reflector(mk, v + k, f, h);
         // R: rows k.. become Hk R(k:, :); rows above keep their values, -0.0 turned into +0.0.
         product_from_zero(mk, mk, n, h, mk, r + k * n, n, t);
         copy_entries(r + k * n, t, mk * n);
