@@ -19,7 +19,6 @@
 // not finite (R, P, v, f), that step and every later one run on the literal path, which
 // continues from a state identical bit for bit to the reference's.
 #include <math.h>
-#include <string.h>
 
 #include "kernels.h"
 #include "moves.h"
@@ -29,16 +28,16 @@
 namespace dorvane {
 namespace {
 
-// Fills v with this step's reflection vector from column k of the m x n matrix r (v(i) = +0.0
-// for i < k) and returns s = v . v, summed over i = k .. m-1.
-double reflection_vector(size_t m, size_t n, size_t k, const double *r, double *v) {
+// Fills v with this step's reflection vector from column k of the m-row matrix r (row stride ld;
+// v(i) = +0.0 for i < k) and returns s = v . v, summed over i = k .. m-1.
+double reflection_vector(size_t m, size_t k, const double *r, size_t ld, double *v) {
     for (size_t i = 0; i < k; ++i) {
         v[i] = 0.0;
     }
     double sigma = 0.0;
     for (size_t i = k; i < m; ++i) {
-        sigma = r[i * n + k] * r[i * n + k] + sigma;
-        v[i] = r[i * n + k];
+        sigma = r[i * ld + k] * r[i * ld + k] + sigma;
+        v[i] = r[i * ld + k];
     }
     const double alpha = sqrt(sigma);
     v[k] = alpha + v[k];
@@ -67,7 +66,7 @@ int32_t reduce_literal(size_t m, size_t n, size_t first, double *h, double *r, d
     const uint32_t m32 = static_cast<uint32_t>(m);
     const uint32_t n32 = static_cast<uint32_t>(n);
     for (size_t k = first; k < n; ++k) {
-        const double s = reflection_vector(m, n, k, r, v);
+        const double s = reflection_vector(m, k, r, n, v);
         if (is_zero(s)) {
             // The column already has the reduced form: this step's reflector is the identity.
             if (k == 0) {
@@ -95,29 +94,36 @@ int32_t reduce_literal(size_t m, size_t n, size_t first, double *h, double *r, d
 
 // ---------------------------------------------------------------------------------------------
 // The fast path.
+//
+// R and the transpose of P sit side by side in one m x (n + m) matrix W = [R | P'], so that one
+// product per step updates both: since Hk is symmetric bit for bit (v(i) v(j) = v(j) v(i)),
+// column j of P(:, k:) Hk is row j of Hk P'(k:, :), with the same products in the same order.
+// Rows k.. of W become Hk W(k:, :), computed from +0.0 by the product kernel into the other of
+// two buffers; rows before k keep their values (-0.0 turned into +0.0) and are copied across
+// once, when they stop changing.
 
-// True when rows x cols entries of x (row stride ld) are all finite.
+// True when rows x cols entries of x (row stride ld) are all finite: x - x is +0.0 for a finite
+// x and NaN otherwise, and a sum of such terms is +0.0 exactly when all of them are. Eight
+// independent sums let the compiler use vector lanes.
 bool all_finite(const double *x, size_t rows, size_t cols, size_t ld) {
-    uint64_t special = 0;
+    double sums[8] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
     for (size_t i = 0; i < rows; ++i) {
         const double *row = x + i * ld;
-        for (size_t j = 0; j < cols; ++j) {
-            uint64_t u;
-            memcpy(&u, &row[j], sizeof u);
-            special |= static_cast<uint64_t>((~u & 0x7ff0000000000000ULL) == 0);
+        size_t j = 0;
+        for (; j + 8 <= cols; j += 8) {
+            for (size_t l = 0; l < 8; ++l) {
+                sums[l] = sums[l] + (row[j + l] - row[j + l]);
+            }
+        }
+        for (; j < cols; ++j) {
+            sums[0] = sums[0] + (row[j] - row[j]);
         }
     }
-    return special == 0;
-}
-
-// x = +0.0 + x for rows x cols entries (row stride ld): -0.0 becomes +0.0.
-void add_to_positive_zero(double *x, size_t rows, size_t cols, size_t ld) {
-    for (size_t i = 0; i < rows; ++i) {
-        double *row = x + i * ld;
-        for (size_t j = 0; j < cols; ++j) {
-            row[j] = 0.0 + row[j];
-        }
+    double total = 0.0;
+    for (size_t l = 0; l < 8; ++l) {
+        total = total + sums[l];
     }
+    return total == 0.0;
 }
 
 // Forms Hk = f (v(k:) v(k:)') + I, order mk = m - k, in hk (row stride mk) with exactly the
@@ -137,62 +143,118 @@ void form_trailing_reflector(size_t mk, const double *vk, double f, double *hk) 
     }
 }
 
-// c (rows x cols, row stride ldc) = +0.0, then c += a b by the product kernel.
-void product_from_zero(size_t rows, size_t inner, size_t cols, const double *a, size_t lda, const double *b,
-                       size_t ldb, double *c) {
-    for (size_t i = 0; i < rows * cols; ++i) {
-        c[i] = 0.0;
-    }
-    kernels::multiply_add(rows, inner, cols, a, lda, b, ldb, c, cols);
-}
+class fast_reduction {
+public:
+    fast_reduction(size_t m, size_t n, double *h, double *r, double *v, double *w0, double *w1)
+        : m_(m), n_(n), width_(n + m), h_(h), r_(r), v_(v), current_(w0), other_(w1) {}
 
-// Runs the steps on the fast path while every value is finite, then hands the remaining steps
-// to the literal path. h (result) holds each step's Hk, p the running product, t is m x m
-// scratch for the products.
-int32_t reduce_fast(size_t m, size_t n, double *h, double *r, double *p, double *v, double *t) {
-    const size_t mm = m * m;
-    for (size_t k = 0; k < n; ++k) {
-        const size_t mk = m - k;
-        bool finite = all_finite(r, m, n, n) && (k == 0 || all_finite(p, m, m, m));
-        double s = 0.0;
-        if (finite) {
-            s = reflection_vector(m, n, k, r, v);
-            if (is_zero(s)) {
-                if (k == 0) {
-                    set_identity(m, p);
+    int32_t run(const double *operand) {
+        for (size_t i = 0; i < m_; ++i) {
+            copy_entries(current_ + i * width_, operand + i * n_, n_);
+        }
+        bool finite = all_finite(current_, m_, n_, width_);
+        for (size_t k = 0; k < n_; ++k) {
+            double s = 0.0;
+            if (finite) {
+                s = reflection_vector(m_, k, current_, width_, v_);
+                if (is_zero(s)) {
+                    if (k == 0) {
+                        set_transposed_identity();
+                    }
+                    continue;
                 }
-                continue;
+            }
+            const size_t mk = m_ - k;
+            const double f = -2.0 / s;
+            if (!finite || !all_finite(v_ + k, 1, mk, mk) || !all_finite(&f, 1, 1, 1)) {
+                return hand_over(k);
+            }
+            form_trailing_reflector(mk, v_ + k, f, h_);
+            freeze_rows_before(k);
+            if (k == 0) {
+                // R becomes H R; P is the reflector itself.
+                for (size_t i = 0; i < m_; ++i) {
+                    double *row = other_ + i * width_;
+                    for (size_t j = 0; j < n_; ++j) {
+                        row[j] = 0.0;
+                    }
+                    copy_entries(row + n_, h_ + i * m_, m_);
+                }
+                kernels::multiply_add(m_, m_, n_, h_, m_, current_, width_, other_, width_);
+            } else {
+                kernels::multiply(mk, mk, width_, h_, current_ + k * width_, other_ + k * width_);
+            }
+            finite = all_finite(other_ + k * width_, mk, width_, width_);
+            double *const swap = current_;
+            current_ = other_;
+            other_ = swap;
+        }
+        if (n_ != 0) {
+            unpack(h_);
+        }
+        return MATRIX_OK;
+    }
+
+private:
+    void set_transposed_identity() {
+        for (size_t i = 0; i < m_; ++i) {
+            double *row = current_ + i * width_ + n_;
+            for (size_t j = 0; j < m_; ++j) {
+                row[j] = 0.0;
+            }
+            row[i] = 1.0;
+        }
+    }
+
+    // Rows [frozen_, k) take +0.0 + their value and are copied into the other buffer, where the
+    // next product leaves them alone.
+    void freeze_rows_before(size_t k) {
+        for (; frozen_ < k; ++frozen_) {
+            double *row = current_ + frozen_ * width_;
+            for (size_t j = 0; j < width_; ++j) {
+                row[j] = 0.0 + row[j];
+            }
+            copy_entries(other_ + frozen_ * width_, row, width_);
+        }
+    }
+
+    // R into r, P (the transpose of the right part of W) into q.
+    void unpack(double *q) {
+        for (size_t i = 0; i < m_; ++i) {
+            copy_entries(r_ + i * n_, current_ + i * width_, n_);
+        }
+        for (size_t i = 0; i < m_; ++i) {
+            for (size_t j = 0; j < m_; ++j) {
+                copy_entries(&q[j * m_ + i], &current_[i * width_ + n_ + j], 1);
             }
         }
-        const double f = -2.0 / s;
-        finite = finite && all_finite(v + k, 1, mk, mk) && all_finite(&f, 1, 1, 1);
-        if (!finite) {
-            if (k >= 1) {
-                copy_entries(h, p, mm);
+    }
+
+    // Steps k.. on the literal path, from the same state: R in r, and from step 1 on the running
+    // product both in result and in P (the other buffer, now free).
+    int32_t hand_over(size_t k) {
+        double *p = other_;
+        if (k >= 1) {
+            unpack(h_);
+            copy_entries(p, h_, m_ * m_);
+        } else {
+            for (size_t i = 0; i < m_; ++i) {
+                copy_entries(r_ + i * n_, current_ + i * width_, n_);
             }
-            return reduce_literal(m, n, k, h, r, p, v);
         }
-        form_trailing_reflector(mk, v + k, f, h);
-        // R: rows k.. become Hk R(k:, :); rows above keep their values, -0.0 turned into +0.0.
-        product_from_zero(mk, mk, n, h, mk, r + k * n, n, t);
-        copy_entries(r + k * n, t, mk * n);
-        add_to_positive_zero(r, k, n, n);
-        // P: columns k.. become P(:, k:) Hk; the columns before keep their values likewise.
-        if (k == 0) {
-            copy_entries(p, h, mm);
-            continue;
-        }
-        product_from_zero(m, mk, mk, p + k, m, h, mk, t);
-        for (size_t i = 0; i < m; ++i) {
-            copy_entries(p + i * m + k, t + i * mk, mk);
-        }
-        add_to_positive_zero(p, m, k, m);
+        return reduce_literal(m_, n_, k, h_, r_, p, v_);
     }
-    if (n != 0) {
-        copy_entries(h, p, mm);
-    }
-    return MATRIX_OK;
-}
+
+    size_t m_;
+    size_t n_;
+    size_t width_;
+    double *h_;
+    double *r_;
+    double *v_;
+    double *current_;
+    double *other_;
+    size_t frozen_ = 0;
+};
 
 bool straightforward_build() {
 #if defined(DORVANE_REFERENCE_KERNELS)
@@ -218,23 +280,23 @@ int32_t householder(const call_args &args) {
     }
     const size_t m = op.rows;
     const size_t n = op.cols;
-    scratch_buffer running;
-    if (!running.allocate(m, m)) {
-        return MATRIX_NO_MEMORY;
-    }
-    scratch_buffer vector;
-    if (!vector.allocate(m, 1)) {
-        return MATRIX_NO_MEMORY;
-    }
     const bool fast = !straightforward_build() && n != 0;
-    scratch_buffer products;
-    if (fast && !products.allocate(m, m)) {
+    scratch_buffer running;
+    scratch_buffer vector;
+    if (fast) {
+        // The fast path's two buffers of m x (n + m); the literal path's P fits in either.
+        scratch_buffer spare;
+        if (!running.allocate(m, static_cast<uint64_t>(m) + n) || !vector.allocate(m, 1) ||
+            !spare.allocate(m, static_cast<uint64_t>(m) + n)) {
+            return MATRIX_NO_MEMORY;
+        }
+        fast_reduction reduction(m, n, args.result, args.result2, vector.data(), running.data(), spare.data());
+        return reduction.run(op.data);
+    }
+    if (!running.allocate(m, m) || !vector.allocate(m, 1)) {
         return MATRIX_NO_MEMORY;
     }
     copy_entries(args.result2, op.data, m * n);
-    if (fast) {
-        return reduce_fast(m, n, args.result, args.result2, running.data(), vector.data(), products.data());
-    }
     return reduce_literal(m, n, 0, args.result, args.result2, running.data(), vector.data());
 }
 
