@@ -40,9 +40,12 @@ int32_t factorize_rows(size_t n, size_t first, const double *a, double *r) {
 }
 
 // The stack tile of one block of rows: kTileEntries doubles, kRowsMax rows at most; narrower
-// matrices get more rows. Columns of the product per kernel call.
-constexpr size_t kTileEntries = 8192;  // 64 KiB
+// matrices get more rows, and more rows share each pass over the rows finished before them.
+// Columns per product call, left of the block (where the terms within a call are added row by
+// row, so fewer columns mean less of that work) and from the block on.
+constexpr size_t kTileEntries = 16384;  // 128 KiB
 constexpr size_t kRowsMax = 64;
+constexpr size_t kLeftColumnsPerCall = 32;
 constexpr size_t kColumnsPerCall = 256;
 
 // Rows j0 .. j0+rows-1 of the result, all n columns, in the tile w (row stride n). Rows before j0
@@ -55,8 +58,8 @@ public:
 
     // Columns [0, j0): the L part left of the block; every divisor there is known non-zero.
     void left_part() {
-        for (size_t k0 = 0; k0 < j0_; k0 += kColumnsPerCall) {
-            const size_t k1 = k0 + kColumnsPerCall < j0_ ? k0 + kColumnsPerCall : j0_;
+        for (size_t k0 = 0; k0 < j0_; k0 += kLeftColumnsPerCall) {
+            const size_t k1 = k0 + kLeftColumnsPerCall < j0_ ? k0 + kLeftColumnsPerCall : j0_;
             earlier_rows_terms(rows_, k0, k1);
             for (size_t t = 0; t < rows_; ++t) {
                 double *row = w_ + t * n_;

@@ -339,8 +339,9 @@ int32_t expect_factorization_same(uint32_t n, const vec &operand, const std::str
 }
 
 TEST(FactorizationDifferential, FiniteDataAroundBlockEdges) {
-    // Row blocks hold 8192 / n rows (at most 64) and the product runs 256 columns per call.
-    const uint32_t sizes[] = {1, 2, 3, 4, 7, 8, 9, 63, 64, 65, 127, 128, 129, 200, 257, 300, 600};
+    // Row blocks hold 16384 / n rows (at most 64); the product runs 32 columns per call left of
+    // a block and 256 from the block on.
+    const uint32_t sizes[] = {1, 2, 3, 4, 7, 8, 9, 31, 33, 63, 64, 65, 129, 256, 257, 300, 600};
     uint64_t seed = 60;
     for (uint32_t n : sizes) {
         vec operand = random_values(static_cast<size_t>(n) * n, seed++);
@@ -401,16 +402,17 @@ TEST(FactorizationDifferential, ZeroDivisorLeavesTheSamePartialStateWhereverItFa
         uint32_t n, p;
         const char *where;
     };
-    // n = 200 runs row blocks of 40 rows, n = 600 blocks of 13 rows and several product calls.
+    // n = 200 runs row blocks of 64 rows, n = 600 blocks of 27 rows and several product calls.
     const zero_pivot cases[] = {
         {3, 1, "first possible"},
         {6, 4, "last possible"},
         {200, 5, "inside the first block"},
-        {200, 38, "stop in the last row of a block"},
-        {200, 39, "stop in the first row of the next block"},
-        {200, 40, "first row of a block"},
+        {200, 62, "stop in the last row of a block"},
+        {200, 63, "stop in the first row of the next block"},
+        {200, 64, "first row of a block"},
         {200, 198, "last possible"},
         {600, 550, "late, with several product calls per row"},
+        {600, 296, "stop in the first row of a later block"},
     };
     uint64_t seed = 80;
     for (const zero_pivot &c : cases) {
