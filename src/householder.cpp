@@ -15,7 +15,7 @@
 //   rows i >= k of H R:   Hk R(k:, :), each sum from +0.0 over l = k .. m-1 ascending;
 //   columns j < k of P H: +0.0 + P(i, j);
 //   columns j >= k of P H: P(:, k:) Hk, from +0.0 over l = k .. m-1 ascending.
-// The remaining products go through kernels::multiply_add. When any value that enters a step is
+// The remaining products go through the product kernels. When any value that enters a step is
 // not finite (R, P, v, f), that step and every later one run on the literal path, which
 // continues from a state identical bit for bit to the reference's.
 #include <math.h>
