@@ -8,7 +8,8 @@ set(DORVANE_FAST_KERNEL_SOURCES
   src/kernels/gemm_sse2.cpp
   src/kernels/gemm_avx2.cpp
   src/kernels/gemm_avx512.cpp
-  src/kernels/transpose.cpp)
+  src/kernels/transpose.cpp
+  src/kernels/transpose_avx512.cpp)
 list(TRANSFORM DORVANE_FAST_KERNEL_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
 
 # dorvane_add_variant(<target> PREFIX <name> [REFERENCE] [TEST_PATHS] [SOURCES <file>...])

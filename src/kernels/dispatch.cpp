@@ -8,9 +8,9 @@ namespace kernels {
 
 isa cpu_isa() {
 #if defined(DORVANE_X86) && defined(__GNUC__)
-    // The compiler runtime's feature query; it checks that the operating system saves the wider
-    // registers too. Initialising it is idempotent and needed when called before constructors.
-    __builtin_cpu_init();
+    // The compiler runtime's feature table, filled by its constructor when the library is loaded
+    // (before any call can arrive); it also checks that the operating system saves the wider
+    // registers. Were it still empty, every feature reads as absent and the portable level runs.
     if (__builtin_cpu_supports("avx512f")) {
         return isa::avx512;
     }
@@ -39,11 +39,26 @@ isa active_isa() {
 #endif
 }
 
+// The level for element-wise work too short to repay asking the CPU: the baseline of the build.
+inline isa small_isa() {
+#if defined(DORVANE_REFERENCE_KERNELS) || !defined(DORVANE_X86)
+    return isa::portable;
+#elif defined(DORVANE_TEST_PATHS)
+    return test_path_cap() < isa::sse2 ? test_path_cap() : isa::sse2;
+#else
+    return isa::sse2;
+#endif
+}
+
+// Element-wise calls below this many elements run at small_isa().
+constexpr size_t kSmall = 64;
+
 // Calls the kernel `name` of the active level. Levels without their own version of a kernel
 // forward to the next lower one inside their files.
 #if defined(DORVANE_X86) && !defined(DORVANE_REFERENCE_KERNELS)
-#define DORVANE_DISPATCH(name, ...)                                                                \
-    switch (active_isa()) {                                                                        \
+#define DORVANE_DISPATCH(name, ...) DORVANE_DISPATCH_AT(active_isa(), name, __VA_ARGS__)
+#define DORVANE_DISPATCH_AT(level, name, ...)                                                      \
+    switch (level) {                                                                        \
     case isa::avx512: return avx512::name(__VA_ARGS__);                                            \
     case isa::avx2: return avx2::name(__VA_ARGS__);                                                \
     case isa::sse2: return sse2::name(__VA_ARGS__);                                                \
@@ -52,18 +67,19 @@ isa active_isa() {
     return portable::name(__VA_ARGS__)
 #else
 #define DORVANE_DISPATCH(name, ...) return portable::name(__VA_ARGS__)
+#define DORVANE_DISPATCH_AT(level, name, ...) return portable::name(__VA_ARGS__)
 #endif
 
 void add(size_t n, const double *a, const double *b, double *out) {
-    DORVANE_DISPATCH(add, n, a, b, out);
+    DORVANE_DISPATCH_AT(n < kSmall ? small_isa() : active_isa(), add, n, a, b, out);
 }
 
 void subtract(size_t n, const double *a, const double *b, double *out) {
-    DORVANE_DISPATCH(subtract, n, a, b, out);
+    DORVANE_DISPATCH_AT(n < kSmall ? small_isa() : active_isa(), subtract, n, a, b, out);
 }
 
 void scale(size_t n, double s, const double *x, double *out) {
-    DORVANE_DISPATCH(scale, n, s, x, out);
+    DORVANE_DISPATCH_AT(n < kSmall ? small_isa() : active_isa(), scale, n, s, x, out);
 }
 
 void multiply(size_t m, size_t n, size_t p, const double *a, const double *b, double *c) {
@@ -79,10 +95,13 @@ void transpose_copy(size_t n, const double *src, double *dst) {
 #if defined(DORVANE_REFERENCE_KERNELS)
     return portable::transpose_copy(n, src, dst);
 #else
-    if (active_isa() == isa::portable) {
-        return portable::transpose_copy(n, src, dst);
+    switch (active_isa()) {
+    case isa::avx512: return avx512::transpose_copy(n, src, dst);
+    case isa::avx2:
+    case isa::sse2: return blocked::transpose_copy(n, src, dst);
+    case isa::portable: break;
     }
-    return blocked::transpose_copy(n, src, dst);
+    return portable::transpose_copy(n, src, dst);
 #endif
 }
 
@@ -90,10 +109,13 @@ void transpose_in_place(size_t n, double *m) {
 #if defined(DORVANE_REFERENCE_KERNELS)
     return portable::transpose_in_place(n, m);
 #else
-    if (active_isa() == isa::portable) {
-        return portable::transpose_in_place(n, m);
+    switch (active_isa()) {
+    case isa::avx512: return avx512::transpose_in_place(n, m);
+    case isa::avx2:
+    case isa::sse2: return blocked::transpose_in_place(n, m);
+    case isa::portable: break;
     }
-    return blocked::transpose_in_place(n, m);
+    return portable::transpose_in_place(n, m);
 #endif
 }
 

@@ -1,22 +1,72 @@
-// Matrix product kernels at the avx2 level.
+// Matrix product kernels at the avx2 level: register tiles of 4-lane vectors, see
+// gemm_body.h.
 #include "kernels/levels.h"
 
 #if defined(DORVANE_X86)
+#include <stddef.h>
+#include <stdint.h>
+
+#include <immintrin.h>
+
+#define DORVANE_TARGET "avx2"
+#include "kernels/target.h"
+
 namespace dorvane {
 namespace kernels {
 namespace avx2 {
+namespace {
 
-// The blocked micro-kernel of this level takes these over; until then, the portable loops.
+using vec = __m256d;
+constexpr size_t kLanes = 4;
+inline vec load(const double *p) { return _mm256_loadu_pd(p); }
+inline void store(double *p, vec v) { _mm256_storeu_pd(p, v); }
+inline __m256i lanes_below(size_t count) {
+    return _mm256_cmpgt_epi64(_mm256_set1_epi64x(static_cast<long long>(count)), _mm256_set_epi64x(3, 2, 1, 0));
+}
+inline vec load_part(const double *p, size_t count) { return _mm256_maskload_pd(p, lanes_below(count)); }
+inline void store_part(double *p, vec v, size_t count) { _mm256_maskstore_pd(p, lanes_below(count), v); }
+inline vec splat(double x) { return _mm256_set1_pd(x); }
+inline vec zero() { return _mm256_setzero_pd(); }
+inline vec vadd(vec x, vec y) { return _mm256_add_pd(x, y); }
+inline vec vmul(vec x, vec y) { return _mm256_mul_pd(x, y); }
+
+template <size_t count>
+inline void products(const double *x, const vec *row, vec *product) {
+    const vec scalar = splat(*x);
+    for (size_t v = 0; v < count; ++v) {
+        product[v] = vmul(scalar, row[v]);
+    }
+}
+
+#if defined(__x86_64__) || defined(_M_X64)
+constexpr size_t kRows = 6;  // of 16 vector registers
+constexpr size_t kVectors = 2;
+constexpr size_t kNarrowRows = kRows;
+#else
+constexpr size_t kRows = 2;  // of 8 vector registers
+constexpr size_t kVectors = 2;
+constexpr size_t kNarrowRows = kRows;
+#endif
+constexpr size_t kDepth = 256;
+constexpr size_t kWidth = 32;
+constexpr size_t kHeight = 128;
+
+#include "kernels/gemm_body.h"
+
+}  // namespace
+
 void multiply(size_t m, size_t n, size_t p, const double *a, const double *b, double *c) {
-    portable::multiply(m, n, p, a, b, c);
+    product(m, n, p, a, b, c);
 }
 
 void multiply_add(size_t m, size_t n, size_t p, const double *a, size_t lda, const double *b,
                   size_t ldb, double *c, size_t ldc) {
-    portable::multiply_add(m, n, p, a, lda, b, ldb, c, ldc);
+    product_add(m, n, p, a, lda, b, ldb, c, ldc);
 }
 
 }  // namespace avx2
 }  // namespace kernels
 }  // namespace dorvane
+
+DORVANE_TARGET_END
 #endif

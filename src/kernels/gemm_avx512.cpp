@@ -1,22 +1,88 @@
-// Matrix product kernels at the avx512 level.
+// Matrix product kernels at the avx512 level: register tiles of 8-lane vectors, see
+// gemm_body.h.
 #include "kernels/levels.h"
 
 #if defined(DORVANE_X86)
+#include <stddef.h>
+#include <stdint.h>
+
+#include <immintrin.h>
+
+#define DORVANE_TARGET "avx512f"
+#include "kernels/target.h"
+
 namespace dorvane {
 namespace kernels {
 namespace avx512 {
+namespace {
 
-// The blocked micro-kernel of this level takes these over; until then, the portable loops.
+using vec = __m512d;
+constexpr size_t kLanes = 8;
+inline vec load(const double *p) { return _mm512_loadu_pd(p); }
+inline void store(double *p, vec v) { _mm512_storeu_pd(p, v); }
+inline __mmask8 lanes_below(size_t count) { return static_cast<__mmask8>((1u << count) - 1); }
+inline vec load_part(const double *p, size_t count) { return _mm512_maskz_loadu_pd(lanes_below(count), p); }
+inline void store_part(double *p, vec v, size_t count) { _mm512_mask_storeu_pd(p, lanes_below(count), v); }
+inline vec splat(double x) { return _mm512_set1_pd(x); }
+inline vec zero() { return _mm512_setzero_pd(); }
+inline vec vadd(vec x, vec y) { return _mm512_add_pd(x, y); }
+inline vec vmul(vec x, vec y) { return _mm512_mul_pd(x, y); }
+
+// The multiplies take *x straight from memory, broadcast by the load unit ({1to8}): a separate
+// broadcast costs as much issue bandwidth as a multiply, and the compiler does not fold it into
+// the multiplies when one broadcast feeds several. The multiply itself is the plain one. The
+// operand is passed as an address: a memory operand would make the compiler keep the running
+// sums in memory, and the products' operands are not written while a tile is computed.
+template <size_t count>
+inline void products(const double *x, const vec *row, vec *product) {
+    if constexpr (count == 1) {
+        __asm__("vmulpd (%2)%{1to8%}, %1, %0" : "=v"(product[0]) : "v"(row[0]), "r"(x));
+    } else if constexpr (count == 2) {
+        __asm__("vmulpd (%4)%{1to8%}, %2, %0\n\tvmulpd (%4)%{1to8%}, %3, %1"
+                : "=&v"(product[0]), "=&v"(product[1])
+                : "v"(row[0]), "v"(row[1]), "r"(x));
+    } else if constexpr (count == 3) {
+        __asm__("vmulpd (%6)%{1to8%}, %3, %0\n\tvmulpd (%6)%{1to8%}, %4, %1\n\tvmulpd (%6)%{1to8%}, %5, %2"
+                : "=&v"(product[0]), "=&v"(product[1]), "=&v"(product[2])
+                : "v"(row[0]), "v"(row[1]), "v"(row[2]), "r"(x));
+    } else {
+        static_assert(count == 4, "tiles are at most 4 vectors wide");
+        __asm__("vmulpd (%8)%{1to8%}, %4, %0\n\tvmulpd (%8)%{1to8%}, %5, %1\n\t"
+                "vmulpd (%8)%{1to8%}, %6, %2\n\tvmulpd (%8)%{1to8%}, %7, %3"
+                : "=&v"(product[0]), "=&v"(product[1]), "=&v"(product[2]), "=&v"(product[3])
+                : "v"(row[0]), "v"(row[1]), "v"(row[2]), "v"(row[3]), "r"(x));
+    }
+}
+
+#if defined(__x86_64__) || defined(_M_X64)
+constexpr size_t kRows = 6;  // 24 sums of the 32 vector registers
+constexpr size_t kVectors = 4;
+constexpr size_t kNarrowRows = 8;  // for products narrower than one tile
+#else
+constexpr size_t kRows = 2;  // of 8 vector registers
+constexpr size_t kVectors = 2;
+constexpr size_t kNarrowRows = 2;
+#endif
+constexpr size_t kDepth = 256;
+constexpr size_t kWidth = 32;
+constexpr size_t kHeight = 128;
+
+#include "kernels/gemm_body.h"
+
+}  // namespace
+
 void multiply(size_t m, size_t n, size_t p, const double *a, const double *b, double *c) {
-    portable::multiply(m, n, p, a, b, c);
+    product(m, n, p, a, b, c);
 }
 
 void multiply_add(size_t m, size_t n, size_t p, const double *a, size_t lda, const double *b,
                   size_t ldb, double *c, size_t ldc) {
-    portable::multiply_add(m, n, p, a, lda, b, ldb, c, ldc);
+    product_add(m, n, p, a, lda, b, ldb, c, ldc);
 }
 
 }  // namespace avx512
 }  // namespace kernels
 }  // namespace dorvane
+
+DORVANE_TARGET_END
 #endif

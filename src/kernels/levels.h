@@ -29,8 +29,8 @@ void transpose_copy(size_t n, const double *src, double *dst);
 void transpose_in_place(size_t n, double *m);
 }
 
-// Transposes move bits and do no arithmetic: one cache-blocked version serves every level but
-// the reference (kernels/transpose.cpp).
+// Transposes move bits and do no arithmetic: one cache-blocked version with SSE2 moves serves
+// the SSE2 and AVX2 levels (kernels/transpose.cpp), one with 8 x 8 register groups AVX-512.
 namespace blocked {
 void transpose_copy(size_t n, const double *src, double *dst);
 void transpose_in_place(size_t n, double *m);
@@ -45,6 +45,8 @@ DORVANE_KERNEL_LEVEL_DECLARATIONS
 }
 namespace avx512 {
 DORVANE_KERNEL_LEVEL_DECLARATIONS
+void transpose_copy(size_t n, const double *src, double *dst);
+void transpose_in_place(size_t n, double *m);
 }
 #endif
 
