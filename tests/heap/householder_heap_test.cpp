@@ -1,5 +1,7 @@
 // Refused scratch requests of 'h' (running product, reflection vector, and the scratch of each
-// nested in-place product), and 'f', which asks for no memory at all.
+// nested in-place product) on the straightforward build, whose every step allocates through
+// nested products; the fast path's own requests are in householder_fast_path_heap_test.cpp.
+// And 'f', which asks for no memory at all.
 #include <random>
 
 #include "householder_reference.h"
@@ -7,6 +9,11 @@
 #include "test_heap.h"
 
 using namespace testing_support;
+
+extern "C" int32_t dorvane_reference_counted_matrix(int32_t op, const double *a, uint32_t a_rows,
+                                                    uint32_t a_cols, const double *b, uint32_t b_rows,
+                                                    uint32_t b_cols, double *result, double *result2,
+                                                    int32_t *swaps);
 
 namespace {
 
@@ -29,7 +36,7 @@ struct shape {
     bool r_is_operand;
 };
 
-TEST(HouseholderHeap, EveryRefusedRequestReturnsNoMemoryWithTheWorkDoneSoFar) {
+TEST(HouseholderHeap, StraightforwardBuildStopsAtEveryRefusedRequestWithTheWorkDoneSoFar) {
     const shape shapes[] = {{1, 1, false}, {3, 2, false}, {4, 4, false}, {5, 3, true}, {6, 6, true}};
     for (const shape &sh : shapes) {
         const uint32_t m = sh.m, n = sh.n;
@@ -38,7 +45,7 @@ TEST(HouseholderHeap, EveryRefusedRequestReturnsNoMemoryWithTheWorkDoneSoFar) {
         test_heap::reset();
         {
             vec q = canaries(size_t(m) * m), r = canaries(size_t(m) * n);
-            ASSERT_EQ(MATRIX_OK, lib::matrix('h', operand.data(), m, n, nullptr, 0, 0, q.data(), r.data(), nullptr));
+            ASSERT_EQ(MATRIX_OK, dorvane_reference_counted_matrix('h', operand.data(), m, n, nullptr, 0, 0, q.data(), r.data(), nullptr));
         }
         const long total = test_heap::requests();
         ASSERT_EQ(expected_requests(n), total) << m << "x" << n;
@@ -53,8 +60,8 @@ TEST(HouseholderHeap, EveryRefusedRequestReturnsNoMemoryWithTheWorkDoneSoFar) {
             test_heap::reset();
             test_heap::fail_request(nth);
             const int32_t status = sh.r_is_operand
-                                       ? lib::matrix('h', own.data(), m, n, nullptr, 0, 0, q.data(), own.data(), nullptr)
-                                       : lib::matrix('h', own.data(), m, n, nullptr, 0, 0, q.data(), r.data(), nullptr);
+                                       ? dorvane_reference_counted_matrix('h', own.data(), m, n, nullptr, 0, 0, q.data(), own.data(), nullptr)
+                                       : dorvane_reference_counted_matrix('h', own.data(), m, n, nullptr, 0, 0, q.data(), r.data(), nullptr);
             if (sh.r_is_operand) {
                 r = own;
             }
@@ -77,12 +84,12 @@ TEST(HouseholderHeap, EveryRefusedRequestReturnsNoMemoryWithTheWorkDoneSoFar) {
     }
 }
 
-TEST(HouseholderHeap, SkippedStepMakesNoNestedCall) {
+TEST(HouseholderHeap, StraightforwardBuildMakesNoNestedCallForASkippedStep) {
     // Column 0 is zero: step 0 is skipped, step 1 needs H*R and P*H.
     const vec operand = {0, 1, 0, 2, 0, 3};
     vec q = canaries(9), r = canaries(6);
     test_heap::reset();
-    ASSERT_EQ(MATRIX_OK, lib::matrix('h', operand.data(), 3, 2, nullptr, 0, 0, q.data(), r.data(), nullptr));
+    ASSERT_EQ(MATRIX_OK, dorvane_reference_counted_matrix('h', operand.data(), 3, 2, nullptr, 0, 0, q.data(), r.data(), nullptr));
     EXPECT_EQ(4, test_heap::requests());
     EXPECT_EQ(0, test_heap::outstanding());
 }
