@@ -9,21 +9,30 @@ set(DORVANE_FAST_KERNEL_SOURCES
   src/kernels/gemm_avx2.cpp
   src/kernels/gemm_avx512.cpp
   src/kernels/transpose.cpp
-  src/kernels/transpose_avx512.cpp)
+  src/kernels/transpose_avx512.cpp
+  src/kernels/elimination_sse2.cpp
+  src/kernels/elimination_avx2.cpp
+  src/kernels/elimination_avx512.cpp)
 list(TRANSFORM DORVANE_FAST_KERNEL_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
 
-# dorvane_add_variant(<target> PREFIX <name> [REFERENCE] [TEST_PATHS] [SOURCES <file>...])
+# dorvane_add_variant(<target> PREFIX <name> [REFERENCE] [TEST_PATHS] [HEAP <file>]
+#                     [SOURCES <file>...])
 #
 # A static build of the whole library for tests, linkable into one executable beside the shipped
 # library and beside other variants: its namespace becomes <name> and its entry
 # <name>_matrix (declared extern "C" with the signature of `matrix`); the nested calls of its
-# operations go to that same entry. Scratch memory comes from the process heap.
+# operations go to that same entry. Scratch memory comes from the process heap unless HEAP
+# names another source.
 #   REFERENCE   only the portable kernels: the straightforward definition of every operation.
 #   TEST_PATHS  the fast kernels, with the level capped per thread by kernels::test_path_cap(),
 #               which one of the SOURCES must define.
+#   HEAP        the source of its scratch memory in place of the process heap (src/heap.cpp).
 function(dorvane_add_variant target)
-  cmake_parse_arguments(PARSE_ARGV 1 V "REFERENCE;TEST_PATHS" "PREFIX" "SOURCES")
-  set(sources ${DORVANE_CORE_SOURCES} ${PROJECT_SOURCE_DIR}/src/heap.cpp)
+  cmake_parse_arguments(PARSE_ARGV 1 V "REFERENCE;TEST_PATHS" "PREFIX;HEAP" "SOURCES")
+  if(NOT V_HEAP)
+    set(V_HEAP ${PROJECT_SOURCE_DIR}/src/heap.cpp)
+  endif()
+  set(sources ${DORVANE_CORE_SOURCES} ${V_HEAP})
   if(V_REFERENCE)
     list(REMOVE_ITEM sources ${DORVANE_FAST_KERNEL_SOURCES})
   endif()

@@ -52,8 +52,11 @@
  *           result may be the operand.                        BAD_ARGUMENT, ZERO_LEADING,
  *                                                             SHAPE_MISMATCH, ZERO_DIVISOR
  *  'h'      b if given, else a; m x n with n <= m -> result (m x m) = Q, result2 (m x n) = R,
- *           A = Q * R by Householder reflections. result2 may be the operand; result may be the
- *           operand when it has room for m*m values.      BAD_ARGUMENT, SHAPE_MISMATCH, NO_MEMORY
+ *           A = Q * R by Householder reflections (rounding residues below the diagonal of R are
+ *           kept). n = 0 is accepted and writes nothing. A step whose reflection vector is zero
+ *           is skipped (its reflector is the identity). result2 may be the operand; result may
+ *           be the operand when it has room for m*m values.
+ *                                                             BAD_ARGUMENT, SHAPE_MISMATCH, NO_MEMORY
  *
  * Any other low byte of op returns MATRIX_UNKNOWN_OPERATION and touches nothing but *swaps.
  */

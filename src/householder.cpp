@@ -1,5 +1,12 @@
 // 'h': Householder reduction A = Q R. Each reflector is formed as a full m x m matrix with the
 // product and the scaling, and applied through the product, all through the exported entry.
+//
+// A step whose reflection vector has v.v exactly zero (the column is already zero from the
+// diagonal down, or its only non-zero element there is the diagonal one and it is negative, or
+// the squares underflow) reflects nothing: it makes no nested call and leaves R as it is; at
+// step 0, Q and the running product become the identity. Q is thus always the product of the
+// reflections actually applied. When an in-place product cannot get its scratch memory, the
+// reduction stops there with MATRIX_NO_MEMORY; the outputs hold the work done until then.
 #include <math.h>
 
 #include "moves.h"
@@ -22,6 +29,7 @@ int32_t householder(const call_args &args) {
     }
     const uint32_t m = op.rows;
     const uint32_t n = op.cols;
+    // Refused as well when m * m * 8 bytes does not fit size_t.
     scratch_buffer running;
     if (!running.allocate(m, m)) {
         return MATRIX_NO_MEMORY;
@@ -53,7 +61,7 @@ int32_t householder(const call_args &args) {
             s = v[i] * v[i] + s;
         }
         if (is_zero(s)) {
-            // The column already has the reduced form: this step's reflector is the identity.
+            // The column already has the reduced form: nothing to reflect.
             if (k == 0) {
                 for (size_t i = 0; i < mm; ++i) {
                     h[i] = 0.0;

@@ -56,6 +56,29 @@ void transpose_in_place(size_t n, double *m);
 // dst[j] = dst[j] + src[j] * f for j = 0 .. n-1: the product rounded, then the sum rounded.
 void add_scaled_row(size_t n, double f, const double *src, double *dst);
 
+// One step of elimination on a block of rows below a pivot row, all of row stride ld: for every
+// row t, f = -(below(t, 0) / p), then below(t, j) = below(t, j) + pivot[j] * f (the product
+// rounded, then the sum) for j = 0 .. width-1, or for j = 1 .. width-1 when `keep` is set, which
+// leaves column 0 holding the value that the factor came from.
+void eliminate_below(size_t rows, size_t width, double p, const double *pivot, double *below, size_t ld,
+                     bool keep);
+
+// The factors of one row over consecutive steps: f[s] = -(x[s] / pivots[s]) for s = 0 ..
+// count-1, the quotient rounded, then negated.
+void row_factors(size_t count, const double *pivots, const double *x, double *f);
+
+// The factors of one row over consecutive steps, and the residues they leave: for s = 0 ..
+// count-1, f[s] = -(x[s] / pivots[s]) (the quotient rounded, then negated), then x[s] = x[s] +
+// pivots[s] * f[s] (the product rounded, then the sum).
+void settle_factors(size_t count, const double *pivots, double *x, double *f);
+
+// Back substitution with the upper triangle of the n x n matrix u (row stride ldu) in every
+// column of the n x p matrix x (row stride ldx), in place: for each column c and each row i from
+// n-1 down to 0, sum = u(i, j) * x(j, c) + sum from +0.0 over j = i+1 .. n-1 ascending (the x(j, c)
+// already solved), then x(i, c) = (x(i, c) - sum) / u(i, i). Nothing below the diagonal of u is
+// read and no divisor is tested. x must not overlap u.
+void solve_upper(size_t n, size_t p, const double *u, size_t ldu, double *x, size_t ldx);
+
 }  // namespace kernels
 }  // namespace dorvane
 

@@ -134,5 +134,22 @@ void add_scaled_row(size_t n, double f, const double *src, double *dst) {
     DORVANE_DISPATCH(add_scaled_row, n, f, src, dst);
 }
 
+void eliminate_below(size_t rows, size_t width, double p, const double *pivot, double *below, size_t ld,
+                     bool keep) {
+    DORVANE_DISPATCH(eliminate_below, rows, width, p, pivot, below, ld, keep);
+}
+
+void row_factors(size_t count, const double *pivots, const double *x, double *f) {
+    DORVANE_DISPATCH(row_factors, count, pivots, x, f);
+}
+
+void settle_factors(size_t count, const double *pivots, double *x, double *f) {
+    DORVANE_DISPATCH(settle_factors, count, pivots, x, f);
+}
+
+void solve_upper(size_t n, size_t p, const double *u, size_t ldu, double *x, size_t ldx) {
+    DORVANE_DISPATCH(solve_upper, n, p, u, ldu, x, ldx);
+}
+
 }  // namespace kernels
 }  // namespace dorvane

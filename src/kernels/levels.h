@@ -18,7 +18,12 @@
     void multiply(size_t m, size_t n, size_t p, const double *a, const double *b, double *c);      \
     void multiply_add(size_t m, size_t n, size_t p, const double *a, size_t lda, const double *b,  \
                       size_t ldb, double *c, size_t ldc);                                          \
-    void add_scaled_row(size_t n, double f, const double *src, double *dst);
+    void add_scaled_row(size_t n, double f, const double *src, double *dst);                       \
+    void eliminate_below(size_t rows, size_t width, double p, const double *pivot, double *below,     \
+                         size_t ld, bool keep);                                                    \
+    void row_factors(size_t count, const double *pivots, const double *x, double *f);             \
+    void settle_factors(size_t count, const double *pivots, double *x, double *f);                 \
+    void solve_upper(size_t n, size_t p, const double *u, size_t ldu, double *x, size_t ldx);
 
 namespace dorvane {
 namespace kernels {

@@ -79,6 +79,17 @@ TEST_P(EntryDispatch, LowByteSelectsTheOperationAndUpperBitsAreIgnored) {
 INSTANTIATE_TEST_SUITE_P(UpperBits, EntryDispatch,
                          ::testing::Values(0u, 0x100u, 0x12300u, 0x7fffff00u, 0x80000000u, 0xffffff00u));
 
+TEST(Entry, EveryOperationAcceptsANullCounter) {
+    for (const auto &entry : signatures()) {
+        SCOPED_TRACE(::testing::Message() << "op '" << entry.first << "'");
+        const signature &s = entry.second;
+        vec result = canaries(s.result_size), result2 = canaries(4);
+        EXPECT_EQ(MATRIX_OK, lib::matrix(entry.first, s.a.data(), s.a_rows, s.a_cols, s.b.empty() ? nullptr : s.b.data(),
+                                         s.b_rows, s.b_cols, result.data(), result2.data(), nullptr));
+        EXPECT_TRUE(same_bits(s.expected, result));
+    }
+}
+
 TEST(Entry, CounterIsResetOnEveryFailure) {
     vec a = {1, 2, 3, 4, 5, 6}, out = canaries(9);
     struct failing_call {
