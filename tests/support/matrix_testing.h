@@ -45,10 +45,9 @@ inline double from_bits(uint64_t u) {
     return x;
 }
 
-// A quiet NaN with a payload that no arithmetic on the tests' inputs produces: a buffer element
-// that still holds it was never written. Quiet, so that it survives being passed by value through
-// the x87 stack of 32-bit x86 unchanged.
-constexpr uint64_t kCanaryBits = 0x7ffc0ffee15dead1;
+// A signalling NaN with a payload that no arithmetic produces: a buffer element that still holds
+// it was never written.
+constexpr uint64_t kCanaryBits = 0x7ff4c0ffee15dead;
 inline double canary() { return from_bits(kCanaryBits); }
 inline vec canaries(size_t n) { return vec(n, canary()); }
 
