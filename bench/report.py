@@ -14,6 +14,8 @@ matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
 
 ORDER = ["dorvane", "reference", "openblas", "eigen", "plain_loop"]
+OPERATIONS = ["product", "sum", "difference", "scaling", "transpose", "transpose_in_place", "pivoting",
+              "triangularization", "determinant", "inverse", "factorization", "householder"]
 PEERS = ["openblas", "eigen", "plain_loop", "reference"]
 UNITS = {"transpose": "G elements/s", "transpose_in_place": "G elements/s", "pivoting": "G elements/s"}
 
@@ -33,7 +35,8 @@ def load(path):
 def main(results, table_path, plot_path):
     context, rates = load(results)
     medians = {key: statistics.median(values) for key, values in rates.items()}
-    operations = list(dict.fromkeys(op for op, _, _ in sorted(rates, key=lambda k: list(rates).index(k))))
+    present = {op for op, _, _ in rates}
+    operations = [op for op in OPERATIONS if op in present] + sorted(present - set(OPERATIONS))
     lines = [
         "# Benchmarks",
         "",

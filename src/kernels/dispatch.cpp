@@ -91,10 +91,18 @@ void multiply_add(size_t m, size_t n, size_t p, const double *a, size_t lda, con
     DORVANE_DISPATCH(multiply_add, m, n, p, a, lda, b, ldb, c, ldc);
 }
 
+// Transposes of fewer rows than this (out of place, in place) gain nothing from blocks and
+// register groups: the plain loops run, without asking the CPU.
+constexpr size_t kSmallTranspose = 8;
+constexpr size_t kSmallTransposeInPlace = 32;
+
 void transpose_copy(size_t n, const double *src, double *dst) {
 #if defined(DORVANE_REFERENCE_KERNELS)
     return portable::transpose_copy(n, src, dst);
 #else
+    if (n < kSmallTranspose) {
+        return portable::transpose_copy(n, src, dst);
+    }
     switch (active_isa()) {
     case isa::avx512: return avx512::transpose_copy(n, src, dst);
     case isa::avx2:
@@ -109,6 +117,9 @@ void transpose_in_place(size_t n, double *m) {
 #if defined(DORVANE_REFERENCE_KERNELS)
     return portable::transpose_in_place(n, m);
 #else
+    if (n < kSmallTransposeInPlace) {
+        return portable::transpose_in_place(n, m);
+    }
     switch (active_isa()) {
     case isa::avx512: return avx512::transpose_in_place(n, m);
     case isa::avx2:

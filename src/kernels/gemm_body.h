@@ -1,9 +1,9 @@
 // The product kernels of one level, written once over that level's vector operations. Included
 // inside the level's namespace by gemm_<level>.cpp, which defines:
-//   vec, kLanes, load(p), store(p, v), products<count>(x, row, product) (product[v] = *x times
-//   row[v] for v < count, one rounded multiply per lane), load_part(p, count), store_part(p, v, count) (the first
+//   vec, kLanes, load(p), store(p, v), load_part(p, count), store_part(p, v, count) (the first
 //   count < kLanes lanes; the others read as zero and are not written), splat(x), zero(),
-//   vadd, vmul;
+//   vadd, vmul, and products<count>(x, row, product): product[v] = *x times row[v] for
+//   v < count, one rounded multiply per lane;
 //   kRows, kVectors: the register tile, kRows rows by kVectors vectors of kLanes columns;
 //   kNarrowRows: the rows of the tiles of products narrower than kVectors vectors;
 //   kDepth, kWidth: the block of b packed for the large products, kDepth rows by kWidth
