@@ -11,6 +11,11 @@ isa cpu_isa() {
     // The compiler runtime's feature table, filled by its constructor when the library is loaded
     // (before any call can arrive); it also checks that the operating system saves the wider
     // registers. Were it still empty, every feature reads as absent and the portable level runs.
+#if defined(_WIN32)
+    // The DLL runs no start-up code of the C runtime, so no constructor fills the table: fill it
+    // here (after the first call this only reads that it is filled).
+    __builtin_cpu_init();
+#endif
     if (__builtin_cpu_supports("avx512f")) {
         return isa::avx512;
     }

@@ -98,7 +98,7 @@ public:
         }
         if (k == kind::duplicate_rows) {
             for (uint32_t r = 1; r < rows; r += 3) {
-                std::copy_n(&m[static_cast<size_t>(r - 1) * cols], cols, &m[static_cast<size_t>(r) * cols]);
+                std::copy_n(m.data() + static_cast<size_t>(r - 1) * cols, cols, m.data() + static_cast<size_t>(r) * cols);
             }
         }
         return m;
