@@ -148,7 +148,8 @@ outcome execute(runner run, int level, char op, const vec &a, uint32_t n, const 
                 placement where) {
     outcome o;
     o.a = with_spare(a);
-    o.b = b != nullptr ? with_spare(*b) : canaries(kSpare);
+    // With the operand in b ('d' and 'i'), b holds the operand itself.
+    o.b = b != nullptr ? with_spare(*b) : where == placement::operand_in_b ? with_spare(a) : canaries(kSpare);
     const size_t result_size = op == 'd' ? 1 : static_cast<size_t>(n) * n;
     o.result = canaries(result_size + kSpare);
     o.result2 = canaries(static_cast<size_t>(n) * m + kSpare);
