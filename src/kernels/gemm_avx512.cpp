@@ -16,17 +16,7 @@ namespace kernels {
 namespace avx512 {
 namespace {
 
-using vec = __m512d;
-constexpr size_t kLanes = 8;
-inline vec load(const double *p) { return _mm512_loadu_pd(p); }
-inline void store(double *p, vec v) { _mm512_storeu_pd(p, v); }
-inline __mmask8 lanes_below(size_t count) { return static_cast<__mmask8>((1u << count) - 1); }
-inline vec load_part(const double *p, size_t count) { return _mm512_maskz_loadu_pd(lanes_below(count), p); }
-inline void store_part(double *p, vec v, size_t count) { _mm512_mask_storeu_pd(p, lanes_below(count), v); }
-inline vec splat(double x) { return _mm512_set1_pd(x); }
-inline vec zero() { return _mm512_setzero_pd(); }
-inline vec vadd(vec x, vec y) { return _mm512_add_pd(x, y); }
-inline vec vmul(vec x, vec y) { return _mm512_mul_pd(x, y); }
+#include "kernels/vectors_avx512.h"
 
 // The multiplies take *x straight from memory, broadcast by the load unit ({1to8}): a separate
 // broadcast costs as much issue bandwidth as a multiply, and the compiler does not fold it into

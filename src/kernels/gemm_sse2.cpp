@@ -16,16 +16,7 @@ namespace kernels {
 namespace sse2 {
 namespace {
 
-using vec = __m128d;
-constexpr size_t kLanes = 2;
-inline vec load(const double *p) { return _mm_loadu_pd(p); }
-inline void store(double *p, vec v) { _mm_storeu_pd(p, v); }
-inline vec load_part(const double *p, size_t) { return _mm_load_sd(p); }
-inline void store_part(double *p, vec v, size_t) { _mm_store_sd(p, v); }
-inline vec splat(double x) { return _mm_set1_pd(x); }
-inline vec zero() { return _mm_setzero_pd(); }
-inline vec vadd(vec x, vec y) { return _mm_add_pd(x, y); }
-inline vec vmul(vec x, vec y) { return _mm_mul_pd(x, y); }
+#include "kernels/vectors_sse2.h"
 
 template <size_t count>
 inline void products(const double *x, const vec *row, vec *product) {
