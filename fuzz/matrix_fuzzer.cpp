@@ -9,6 +9,12 @@
 // of zero bytes. The target checks that the status is one the operation may return, that
 // MATRIX_NO_MEMORY comes exactly when a request was refused, that every block is released, that
 // the exchange counter is in range, and that buffers that must not change keep their contents.
+//
+// Differential mode: every call that refuses no request runs a second time, on fresh copies of
+// the same buffers with the same coincidences, through the reference build of the library (the
+// straightforward loops only), and status, counter and every element of every buffer must be the
+// same bits (a NaN that arithmetic produced is compared as a NaN: its payload depends on the
+// order of the operands inside one instruction).
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -20,6 +26,10 @@
 #include "dorvane.h"
 #include "test_heap.h"
 
+extern "C" int32_t dorvane_reference_matrix(int32_t op, const double *a, uint32_t a_rows, uint32_t a_cols,
+                                            const double *b, uint32_t b_rows, uint32_t b_cols, double *result,
+                                            double *result2, int32_t *swaps);
+
 namespace {
 
 uint64_t bits(double x) {
@@ -27,6 +37,8 @@ uint64_t bits(double x) {
     memcpy(&u, &x, sizeof u);
     return u;
 }
+
+bool is_nan(uint64_t u) { return (u & 0x7fffffffffffffffULL) > 0x7ff0000000000000ULL; }
 
 double from_bits(uint64_t u) {
     double x;
@@ -274,6 +286,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             if (bits(memory[s][e]) != bits(initial[s][e])) fail("a buffer changed that must not change", op);
         }
     }
+
+    if (refuse == 0) {
+        std::vector<double *> copies(slots.size());
+        for (size_t s = 0; s < slots.size(); ++s) {
+            copies[s] = static_cast<double *>(malloc(slots[s].size * sizeof(double)));
+            if (slots[s].size != 0) memcpy(copies[s], initial[s].data(), slots[s].size * sizeof(double));
+        }
+        auto copy = [&](int arg) -> double * {
+            return arg == kNull ? nullptr : arg == kForbidden ? forbidden : copies[arg];
+        };
+        int32_t reference_swaps = 0x5a5a5a5a;
+        const int32_t reference_status = dorvane_reference_matrix(op_word, copy(a), ar, ac, copy(b), br, bc, copy(result),
+                                                                  copy(result2), give_swaps ? &reference_swaps : nullptr);
+        if (status != reference_status) fail("a status other than the reference's", op);
+        if (give_swaps && swaps != reference_swaps) fail("an exchange count other than the reference's", op);
+        for (size_t s = 0; s < slots.size(); ++s) {
+            for (size_t e = 0; e < slots[s].size; ++e) {
+                const uint64_t mine = bits(memory[s][e]), theirs = bits(copies[s][e]);
+                const bool both_arithmetic_nan = is_nan(mine) && is_nan(theirs) && mine != kCanary && theirs != kCanary;
+                if (mine != theirs && !both_arithmetic_nan) fail("an element other than the reference's", op);
+            }
+        }
+        for (double *p : copies) free(p);
+    }
+
     for (double *p : memory) free(p);
     free(forbidden);
     return 0;
