@@ -23,6 +23,7 @@ namespace {
 // the multiplies when one broadcast feeds several. The multiply itself is the plain one. The
 // operand is passed as an address: a memory operand would make the compiler keep the running
 // sums in memory, and the products' operands are not written while a tile is computed.
+#define DORVANE_GEMM_OWN_PRODUCTS
 template <size_t count>
 inline void products(const double *x, const vec *row, vec *product) {
     if constexpr (count == 1) {

@@ -2,8 +2,9 @@
 // inside the level's namespace by gemm_<level>.cpp, which defines:
 //   vec, kLanes, load(p), store(p, v), load_part(p, count), store_part(p, v, count) (the first
 //   count < kLanes lanes; the others read as zero and are not written), splat(x), zero(),
-//   vadd, vmul, and products<count>(x, row, product): product[v] = *x times row[v] for
-//   v < count, one rounded multiply per lane;
+//   vadd, vmul, and, when it defines DORVANE_GEMM_OWN_PRODUCTS, products<count>(x, row,
+//   product): product[v] = *x times row[v] for v < count, one rounded multiply per lane (the
+//   version below otherwise);
 //   kRows, kVectors: the register tile, kRows rows by kVectors vectors of kLanes columns;
 //   kNarrowRows: the rows of the tiles of products narrower than kVectors vectors;
 //   kDepth, kWidth: the block of b packed for the large products, kDepth rows by kWidth
@@ -16,6 +17,16 @@
 // exactly; a product from scratch starts the first block from +0.0 instead of loading c.
 
 constexpr size_t kTileWidth = kVectors * kLanes;
+
+#if !defined(DORVANE_GEMM_OWN_PRODUCTS)
+template <size_t count>
+inline void products(const double *x, const vec *row, vec *product) {
+    const vec scalar = splat(*x);
+    for (size_t v = 0; v < count; ++v) {
+        product[v] = vmul(scalar, row[v]);
+    }
+}
+#endif
 
 // One tile of `rows` <= kRows rows and `vectors` <= kVectors vectors, the last vector holding
 // `last` lanes (all kLanes when full), over kc steps of k.

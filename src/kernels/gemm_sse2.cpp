@@ -18,14 +18,6 @@ namespace {
 
 #include "kernels/vectors_sse2.h"
 
-template <size_t count>
-inline void products(const double *x, const vec *row, vec *product) {
-    const vec scalar = splat(*x);
-    for (size_t v = 0; v < count; ++v) {
-        product[v] = vmul(scalar, row[v]);
-    }
-}
-
 #if defined(__x86_64__) || defined(_M_X64)
 constexpr size_t kRows = 4;  // of 16 vector registers
 constexpr size_t kVectors = 2;
