@@ -35,14 +35,7 @@ constexpr size_t kHeight = 128;
 
 }  // namespace
 
-void multiply(size_t m, size_t n, size_t p, const double *a, const double *b, double *c) {
-    product(m, n, p, a, b, c);
-}
-
-void multiply_add(size_t m, size_t n, size_t p, const double *a, size_t lda, const double *b,
-                  size_t ldb, double *c, size_t ldc) {
-    product_add(m, n, p, a, lda, b, ldb, c, ldc);
-}
+#include "kernels/gemm_exports.h"
 
 }  // namespace sse2
 }  // namespace kernels

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "matrix_testing.h"
-#include "variants.h"
+#include "runners.h"
 
 namespace {
 
@@ -81,25 +81,6 @@ struct run_result {
     int32_t swaps;
     vec buffers[4];  // a, b, result, result2
 };
-
-using runner = int32_t (*)(int level, int32_t op, const double *a, uint32_t a_rows, uint32_t a_cols,
-                           const double *b, uint32_t b_rows, uint32_t b_cols, double *result,
-                           double *result2, int32_t *swaps);
-
-int32_t run_reference(int, int32_t op, const double *a, uint32_t ar, uint32_t ac, const double *b,
-                      uint32_t br, uint32_t bc, double *r, double *r2, int32_t *s) {
-    return dorvane_reference_matrix(op, a, ar, ac, b, br, bc, r, r2, s);
-}
-
-int32_t run_shipped(int, int32_t op, const double *a, uint32_t ar, uint32_t ac, const double *b,
-                    uint32_t br, uint32_t bc, double *r, double *r2, int32_t *s) {
-    return lib::matrix(op, a, ar, ac, b, br, bc, r, r2, s);
-}
-
-int32_t run_level(int level, int32_t op, const double *a, uint32_t ar, uint32_t ac, const double *b,
-                  uint32_t br, uint32_t bc, double *r, double *r2, int32_t *s) {
-    return dorvane_paths_matrix_at(level, op, a, ar, ac, b, br, bc, r, r2, s);
-}
 
 run_result execute(const call_case &c, const vec (&initial)[4], runner run, int level) {
     run_result out;

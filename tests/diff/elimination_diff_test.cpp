@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "matrix_testing.h"
-#include "variants.h"
+#include "runners.h"
 
 namespace {
 
@@ -117,25 +117,6 @@ struct outcome {
     vec a, b, result, result2;
 };
 
-using runner = int32_t (*)(int level, int32_t op, const double *a, uint32_t a_rows, uint32_t a_cols,
-                           const double *b, uint32_t b_rows, uint32_t b_cols, double *result,
-                           double *result2, int32_t *swaps);
-
-int32_t on_reference(int, int32_t op, const double *a, uint32_t ar, uint32_t ac, const double *b,
-                     uint32_t br, uint32_t bc, double *r, double *r2, int32_t *s) {
-    return dorvane_reference_matrix(op, a, ar, ac, b, br, bc, r, r2, s);
-}
-
-int32_t on_shipped(int, int32_t op, const double *a, uint32_t ar, uint32_t ac, const double *b,
-                   uint32_t br, uint32_t bc, double *r, double *r2, int32_t *s) {
-    return lib::matrix(op, a, ar, ac, b, br, bc, r, r2, s);
-}
-
-int32_t on_level(int level, int32_t op, const double *a, uint32_t ar, uint32_t ac, const double *b,
-                 uint32_t br, uint32_t bc, double *r, double *r2, int32_t *s) {
-    return dorvane_paths_matrix_at(level, op, a, ar, ac, b, br, bc, r, r2, s);
-}
-
 vec with_spare(const vec &m) {
     vec out = canaries(m.size() + kSpare);
     std::copy(m.begin(), m.end(), out.begin());
@@ -181,11 +162,11 @@ void expect_same(const outcome &expected, const outcome &actual, const std::stri
 // reference's status.
 int32_t check(char op, const vec &a, uint32_t n, const vec *b, uint32_t m, placement where,
               const std::string &label) {
-    const outcome expected = execute(on_reference, 0, op, a, n, b, m, where);
+    const outcome expected = execute(run_reference, 0, op, a, n, b, m, where);
     const std::string text = std::string("'") + op + "' n " + std::to_string(n) + " " + label;
-    expect_same(expected, execute(on_shipped, 0, op, a, n, b, m, where), text + " on the shipped library");
+    expect_same(expected, execute(run_shipped, 0, op, a, n, b, m, where), text + " on the shipped library");
     for (int level = 0; level <= dorvane_paths_cpu_level(); ++level) {
-        expect_same(expected, execute(on_level, level, op, a, n, b, m, where),
+        expect_same(expected, execute(run_level, level, op, a, n, b, m, where),
                     text + " on kernel level " + std::to_string(level));
     }
     return expected.status;
